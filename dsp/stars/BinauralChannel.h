@@ -1,0 +1,54 @@
+// One binaural voice bus: collects the mono signal of every voice at one sky point,
+// convolves it with the point's HRIR pair and adds it, with the pair's interaural
+// delays, to the stereo star output.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "dsp/stars/HrirSet.h"
+
+namespace halcyra {
+
+class BinauralChannel {
+public:
+    static constexpr int kMaxTaps = 256;
+    static constexpr int kRingSize = 256;
+    static constexpr float kMaxDelaySamples = 254.0f;  // leaves room for the fractional neighbour
+    static constexpr float kFallbackGain = 0.7071f;
+
+    void prepare(double sampleRate, int blockCapacity);
+    void clear();  // frees the channel and forgets its past
+
+    // pair may be null (no data): the channel then spreads its input to both sides.
+    void bind(int point, const HrirPair* pair);
+    void unbind() { point_ = -1; pair_ = nullptr; }
+
+    int point() const { return point_; }
+    bool bound() const { return point_ >= 0; }
+    float* input() { return input_.data(); }
+    int capacity() const { return capacity_; }
+
+    // Adds n samples of the channel's input buffer, placed, to both outputs.
+    void process(int n, float* outLeft, float* outRight);
+
+private:
+    void resetHistory();
+    void applyInterauralDelay(const float* y, std::array<float, kRingSize>& ring, int& writePos,
+                              float delaySamples, int n, float* out);
+
+    int point_ = -1;
+    const HrirPair* pair_ = nullptr;
+    int taps_ = 0;
+    int capacity_ = 1;
+    float sampleRate_ = 48000.0f;
+    std::vector<float> reversedLeft_, reversedRight_;
+    std::vector<float> history_;  // last taps-1 input samples
+    std::vector<float> work_;     // history followed by the block
+    std::vector<float> convLeft_, convRight_;
+    std::vector<float> input_;
+    std::array<float, kRingSize> ringLeft_{}, ringRight_{};
+    int writeLeft_ = 0, writeRight_ = 0;
+};
+
+}  // namespace halcyra

@@ -1,0 +1,41 @@
+// One head-related impulse response pair per sky point, read from SOFA data at the
+// engine's sample rate and levelled to a common loudness. Built at prepare, then
+// only read by the binaural channels.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace halcyra {
+
+struct HrirPair {
+    std::vector<float> left, right;
+    float leftDelay = 0, rightDelay = 0;  // seconds, >= 0 and finite
+};
+
+class HrirSet {
+public:
+    // azimuths/elevations in degrees, positive azimuth = listener's right.
+    // Returns true when the set is loaded; on any failure the set is left empty.
+    bool build(const unsigned char* data, std::size_t size, double sampleRate, int count,
+               const float* azimuths, const float* elevations, int maxTaps = 256,
+               bool normalise = true);
+
+    bool loaded() const { return loaded_; }
+    int taps() const { return taps_; }
+    const HrirPair& pair(int index) const { return pairs_[static_cast<std::size_t>(index)]; }
+    int size() const { return static_cast<int>(pairs_.size()); }
+
+    // Filter length the reader reported at the last successful build (before truncation).
+    int libraryFilterLength() const { return libraryLength_; }
+
+private:
+    void normaliseToMedianLoudness(double sampleRate);
+
+    std::vector<HrirPair> pairs_;
+    int taps_ = 0;
+    int libraryLength_ = 0;
+    bool loaded_ = false;
+};
+
+}  // namespace halcyra

@@ -1,0 +1,60 @@
+// Octave-up phase-vocoder pitch shifter for the shimmer lines. Spectral peaks are
+// moved to factor x their frequency with their local shape kept; bins between peaks
+// follow a smooth monotone map. Phases continue from the previous output frame and are
+// locked to the nearest peak so partials stay coherent. n samples in, n samples out,
+// with a fixed latency of one frame.
+#pragma once
+
+#include <complex>
+#include <vector>
+
+#include "dsp/stars/RealFft.h"
+
+namespace halcyra {
+
+class PitchShifter {
+public:
+    void prepare(double sampleRate, int blockCapacity, float factor = 2.0f);
+    void clear();
+    // in and out may be the same buffer.
+    void process(const float* in, float* out, int n);
+    int latencySamples() const { return frameSize_; }
+
+    int frameSize() const { return frameSize_; }
+    int hopSize() const { return hopSize_; }
+    int fftSize() const { return fft_.size(); }
+
+private:
+    void processFrame();
+    void findPeaks();
+    void buildBinMap();
+    void synthesiseSpectrum();
+
+    struct Peak {
+        float inputBin;   // true input frequency in bins
+        float outputBin;  // where it lands
+        float rotation;   // output phase advance over one hop (radians)
+    };
+
+    RealFft fft_;
+    float factor_ = 2.0f;
+    int frameSize_ = 0, hopSize_ = 0, bins_ = 0;
+    float windowGain_ = 1.0f;
+
+    std::vector<float> window_;
+    std::vector<float> inputRing_;  // last frameSize_ input samples
+    int inputPos_ = 0;
+    std::vector<float> overlapAdd_;  // frameSize_ samples of output being assembled
+    std::vector<float> ready_;       // hopSize_ finished samples
+    int readyPos_ = 0;
+    int untilFrame_ = 0;
+
+    std::vector<std::complex<float>> spectrum_, previousInput_, output_, previousOutput_;
+    std::vector<float> energy_;
+    std::vector<float> mapPosition_, mapGradient_;
+    std::vector<int> peakOfBin_;
+    std::vector<Peak> peaks_;
+    int peakCount_ = 0;
+};
+
+}  // namespace halcyra
