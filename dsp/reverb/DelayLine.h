@@ -1,0 +1,89 @@
+// A circular float buffer with the read conventions of the reverb network:
+// reading at offset k returns the sample at (write - k), so a delay or allpass of
+// nominal length L reads at L - 1 before writing; taps taken after a write read one
+// further back. Storage only grows, so re-preparing at a lower rate never allocates.
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+namespace halcyra {
+
+class DelayLine {
+public:
+    // Sizes the line to `capacity` samples (at least 1) and zeroes it.
+    void resize(int capacity) {
+        size_ = std::max(1, capacity);
+        if (storage_.size() < static_cast<std::size_t>(size_)) storage_.resize(static_cast<std::size_t>(size_));
+        data_ = storage_.data();
+        reset();
+    }
+
+    void reset() {
+        std::fill(storage_.begin(), storage_.begin() + size_, 0.0f);
+        write_ = 0;
+    }
+
+    int capacity() const { return size_; }
+    int writeIndex() const { return write_; }
+
+    // offset in [0, capacity)
+    float read(int offset) const {
+        int i = write_ - offset;
+        if (i < 0) i += size_;
+        return data_[i];
+    }
+
+    // The sample written `offset` steps before the newest one (use after push).
+    float tap(int offset) const { return read(offset + 1); }
+
+    void push(float v) {
+        data_[write_] = v;
+        if (++write_ == size_) write_ = 0;
+    }
+
+    // Fractional read position for a line of nominal length L, moved by `shift`
+    // samples, brought into [0, capacity).
+    float position(float nominal, float shift) const {
+        float p = static_cast<float>(write_) - (nominal - 1.0f) + shift;
+        const float n = static_cast<float>(size_);
+        while (p < 0.0f) p += n;
+        while (p >= n) p -= n;
+        return p;
+    }
+
+    float readLinear(float p) const {
+        int i = static_cast<int>(p);
+        const float x = p - static_cast<float>(i);
+        // p may round up to exactly the capacity after wrapping: wrap the index too.
+        if (i >= size_) i -= size_;
+        int i1 = i + 1;
+        if (i1 >= size_) i1 -= size_;
+        return (1.0f - x) * data_[i] + x * data_[i1];
+    }
+
+    // Catmull-Rom through the four samples around p.
+    float readCubic(float p) const {
+        int i = static_cast<int>(p);
+        const float x = p - static_cast<float>(i);
+        if (i >= size_) i -= size_;
+        const int im1 = i == 0 ? size_ - 1 : i - 1;
+        int i1 = i + 1;
+        if (i1 >= size_) i1 -= size_;
+        int i2 = i1 + 1;
+        if (i2 >= size_) i2 -= size_;
+        const float ym1 = data_[im1], y0 = data_[i], y1 = data_[i1], y2 = data_[i2];
+        return (((1.5f * y0 - 0.5f * ym1 - 1.5f * y1 + 0.5f * y2) * x + (ym1 - 2.5f * y0 + 2.0f * y1 - 0.5f * y2)) * x +
+                (0.5f * y1 - 0.5f * ym1)) *
+                   x +
+               y0;
+    }
+
+private:
+    std::vector<float> storage_;
+    float* data_ = nullptr;
+    int size_ = 0;
+    int write_ = 0;
+};
+
+}  // namespace halcyra

@@ -1,0 +1,132 @@
+// The reverberation network: mono in, stereo out, sample by sample.
+//
+// Five sub-networks share one slow oscillator: an allpass input diffuser that
+// also feeds the stars (the diffused feed), an early-reflection cluster with
+// decorrelated left/right outputs, a figure-eight plate tank, a six-line modulated
+// FDN with three-band decay, and a long gliding delay whose length follows "Size".
+// The three long-tail networks are coupled by a small cross-feed.
+//
+// prepare() is the only place that allocates. Setters may run between process()
+// calls on the audio thread; they neither allocate nor lock.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "dsp/reverb/DelayLine.h"
+#include "dsp/reverb/ReverbLengths.h"
+
+namespace halcyra {
+
+class ReverbEngine {
+public:
+    using Lengths = ReverbLengths;
+
+    // Every value the per-sample loop derives from the ten controls.
+    struct Coefficients {
+        float decayTime = 0.0f, lowDecayTime = 0.0f, highDecayTime = 0.0f;
+        float c300 = 0.0f, c150 = 0.0f, cDamp = 0.0f, cTone = 0.0f, cHp = 0.0f;
+        std::array<float, 6> gLow{}, gMid{}, gHigh{}, gAp{};
+        float gTank = 0.0f, tankBlend = 0.0f;
+        float c1100 = 0.0f, m1 = 0.0f, cEr = 0.0f, m2 = 0.0f;
+        float dGlide = 0.0f, dFdnA = 0.0f, dFdnB = 0.0f;  // cents
+        float oscIncrement = 0.0f;                        // cycles per sample
+        float crossJ = 0.0f, crossK = 0.0f;
+        int glideTarget = 2;      // samples
+        int glideTapOffset = 1;   // samples
+        float glideTapGain = 1.0f;
+    };
+
+    ReverbEngine();
+
+    void prepare(double sampleRate, int blockCapacity);
+    void clear();
+    // count in [0, blockCapacity]; input may alias neither output.
+    void process(const float* input, int count, float* left, float* right);
+    // The band-limited diffused signal of the last process() call, `count` values.
+    const float* diffusedFeed() const { return feed_.data(); }
+
+    void setDecayTime(float seconds);
+    void setLowDecayRatio(float ratio);
+    void setDampingFrequency(float hz);
+    void setHighDecayRatio(float ratio);
+    void setInputTone(float amount);
+    void setModDepth(float amount);
+    void setModRate(float rate);
+    void setCrossFeed(float amount);
+    void setGlideSize(float amount);
+    void setWidth(float amount);
+
+    float decayTime() const { return decayTime_; }
+    double sampleRate() const { return fs_; }
+    int blockCapacity() const { return capacity_; }
+    Lengths lengths() const { return len_; }
+    Coefficients coefficients() const { return coef_; }
+    float glideCurrentLength() const { return glideCurrent_; }
+
+private:
+    void applyInputTone();
+    void applyGlideSize();
+    void updateCoefficients();
+    void applyModDepth();
+    void applyModRate();
+    void applyCrossFeed();
+    void applyWidth();
+    void updateGlideExcursions();
+    void sizeBuffers();
+
+    // Controls, kept across prepare and clear.
+    float decayTime_ = 3.0f, lowDecayRatio_ = 1.3f, dampingFrequency_ = 4500.0f, highDecayRatio_ = 0.65f;
+    float inputTone_ = 0.85f, modDepth_ = 0.35f, crossFeed_ = 0.0f, glideSize_ = 0.5f, width_ = 0.5f;
+    float modRate_ = 1.0f;
+
+    double fs_ = 48000.0;
+    int capacity_ = 0;
+    bool prepared_ = false;
+    Lengths len_{};
+    Coefficients coef_{};
+
+    // Per-sample invariants cached from coef_ so the loop does no set-up arithmetic.
+    struct Cached {
+        float oneMinusTone = 0.0f, oneMinusHp = 0.0f, oneMinus300 = 0.0f, oneMinus150 = 0.0f;
+        float oneMinusDamp = 0.0f, oneMinus1100 = 0.0f, oneMinusEr = 0.0f;
+        std::array<float, 6> fdnExcursion{}, apExcursion{};
+        float glideExcursion = 0.0f, loopExcursion = 0.0f, glideTapSwing = 0.0f;
+        float fdnFeed = 0.0f, glideFeed = 0.0f;
+    } k_;
+
+    // Input diffuser and its three band-limited feeds (full, tap 3, tap 4).
+    std::array<DelayLine, 7> diffuser_;
+    std::array<float, 3> toneState_{}, hpState_{};
+    std::vector<float> feed_;
+
+    // Early cluster, early tone and decorrelators.
+    DelayLine earlyTaps_;
+    std::array<DelayLine, 5> earlyMain_;
+    std::array<DelayLine, 3> earlySide_;
+    std::array<float, 3> earlyTone_{};
+    std::array<DelayLine, 2> decorrLeft_, decorrRight_;
+
+    // Shared oscillator: phase in [0, 1) and a wrap counter so Φ = cycles + phase
+    // keeps growing smoothly for the FDN and glide modulations.
+    float phase_ = 0.0f;
+    std::int64_t cycles_ = 0;
+
+    // Plate tank.
+    std::array<DelayLine, 4> plateInput_;
+    std::array<DelayLine, 8> tank_;
+    float tankFeedback_ = 0.0f, dampA_ = 0.0f, dampB_ = 0.0f;
+
+    // Modulated FDN.
+    std::array<DelayLine, 6> fdnDelay_, fdnAllpass_;
+    std::array<float, 6> fdnLow_{}, fdnMid_{};
+
+    // Glide line with its loop allpass.
+    DelayLine glideLine_, glideLoop_;
+    float glideCurrent_ = 2.0f, glideLow_ = 0.0f, glideHigh_ = 0.0f;
+
+    float crossState_ = 0.0f;  // X: what the FDN and glide feed into the tank next sample
+};
+
+}  // namespace halcyra
