@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "TemporaryFolder.h"
+#include "presets/PresetStore.h"
+
+namespace halcyra {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Fails every write at the last moment: the replacement is complete on disk but has
+// not yet taken the target's place.
+class FailingBeforeReplaceStore : public PresetStore {
+public:
+    using PresetStore::PresetStore;
+    mutable std::vector<std::string> temporaryContents;
+    mutable std::vector<std::string> targets;
+
+protected:
+    bool beforeReplacingFile(const std::string& temporaryPath, const std::string& targetPath) const override {
+        temporaryContents.push_back(test::readBytes(temporaryPath));
+        targets.push_back(targetPath);
+        return false;
+    }
+};
+
+TEST(PresetStoreAtomicWrite, FailureAfterTheTemporaryIsWrittenLeavesTargetsUntouched) {
+    test::TemporaryFolder tmp;
+    PresetStore store(tmp.str());
+    ASSERT_TRUE(store.saveUserPreset(UserPreset{"Calm", {{"level", 0.25}}}));
+    ASSERT_TRUE(store.writeFavourites({"Calm"}));
+    const fs::path presetFile = store.findPresetFile("Calm");
+    const std::string oldPreset = test::readBytes(presetFile);
+    const std::string oldFavourites = test::readBytes(store.favouritesPath());
+    const auto entriesBefore = test::entriesOf(tmp.path());
+
+    FailingBeforeReplaceStore failing(tmp.str());
+    EXPECT_FALSE(failing.saveUserPreset(UserPreset{"Calm", {{"level", 0.75}}}));
+    EXPECT_FALSE(failing.saveUserPreset(UserPreset{"Brand new", {{"level", 0.75}}}));
+    EXPECT_FALSE(failing.writeFavourites({"Calm", "Storm"}));
+    EXPECT_TRUE(failing.toggleFavourite("Storm"));  // reports the intent; the write's failure is not reported
+    EXPECT_FALSE(failing.isFavourite("Storm"));
+
+    // The seam really ran with the finished replacement text...
+    ASSERT_EQ(failing.temporaryContents.size(), 4u);
+    EXPECT_EQ(failing.temporaryContents[0], "# Halcyra user preset\nname=Calm\nlevel=0.75\n");
+    EXPECT_EQ(failing.targets[0], presetFile.string());
+    EXPECT_EQ(failing.temporaryContents[2], "Calm\nStorm\n");
+    // ...yet the old files are byte-identical and no temporary is left behind.
+    EXPECT_EQ(test::readBytes(presetFile), oldPreset);
+    EXPECT_EQ(test::readBytes(store.favouritesPath()), oldFavourites);
+    EXPECT_EQ(test::entriesOf(tmp.path()), entriesBefore);
+}
+
+TEST(PresetStoreAtomicWrite, ReadOnlyFolderRefusesWritesAndKeepsThePreviousFile) {
+    test::TemporaryFolder tmp;
+    PresetStore store(tmp.str());
+    ASSERT_TRUE(store.saveUserPreset(UserPreset{"Calm", {{"level", 0.25}}}));
+    ASSERT_TRUE(store.writeFavourites({"Calm"}));
+    const std::string presetFile = store.findPresetFile("Calm");
+    const std::string oldPreset = test::readBytes(presetFile);
+
+    fs::permissions(tmp.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    const fs::path probe = tmp.path() / "probe";
+    if (std::FILE* f = std::fopen(probe.c_str(), "wb")) {
+        std::fclose(f);
+        fs::remove(probe);
+        GTEST_SKIP() << "folder permissions do not bind this user (root?); "
+                        "FailureAfterTheTemporaryIsWrittenLeavesTargetsUntouched covers the failed write";
+    }
+
+    EXPECT_FALSE(store.saveUserPreset(UserPreset{"Calm", {{"level", 0.75}}}));
+    EXPECT_FALSE(store.saveUserPreset(UserPreset{"Other", {{"level", 0.75}}}));
+    EXPECT_FALSE(store.writeFavourites({}));
+    EXPECT_EQ(test::readBytes(presetFile), oldPreset);
+    EXPECT_EQ(store.readFavourites(), std::vector<std::string>{"Calm"});
+}
+
+}  // namespace
+}  // namespace halcyra
