@@ -1,0 +1,102 @@
+#include "dsp/stars/BinauralChannel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "dsp/stars/StereoConvolution.h"
+
+namespace halcyra {
+
+namespace {
+// Picked once per process; the first call must not happen on the audio thread.
+StereoConvolveFn convolution() {
+    static const StereoConvolveFn fn = bestStereoConvolution();
+    return fn;
+}
+}  // namespace
+
+void BinauralChannel::prepare(double sampleRate, int blockCapacity) {
+    capacity_ = std::max(1, blockCapacity);
+    sampleRate_ = static_cast<float>(sampleRate);
+    const auto cap = static_cast<std::size_t>(capacity_);
+    reversedLeft_.assign(kMaxTaps, 0.0f);
+    reversedRight_.assign(kMaxTaps, 0.0f);
+    history_.assign(kMaxTaps - 1, 0.0f);
+    work_.assign(cap + kMaxTaps - 1, 0.0f);
+    convLeft_.assign(cap, 0.0f);
+    convRight_.assign(cap, 0.0f);
+    input_.assign(cap, 0.0f);
+    (void)convolution();
+    clear();
+}
+
+void BinauralChannel::clear() {
+    unbind();
+    taps_ = 0;
+    std::fill(input_.begin(), input_.end(), 0.0f);
+    resetHistory();
+}
+
+void BinauralChannel::resetHistory() {
+    std::fill(history_.begin(), history_.end(), 0.0f);
+    ringLeft_.fill(0.0f);
+    ringRight_.fill(0.0f);
+    writeLeft_ = writeRight_ = 0;
+}
+
+void BinauralChannel::bind(int point, const HrirPair* pair) {
+    point_ = point;
+    pair_ = pair;
+    resetHistory();
+    taps_ = 0;
+    if (pair == nullptr) return;
+    const int taps = static_cast<int>(std::min(pair->left.size(), pair->right.size()));
+    taps_ = taps;
+    if (taps <= 0 || taps > kMaxTaps) return;  // process() adds nothing for such a pair
+    for (int j = 0; j < taps; ++j) {
+        reversedLeft_[static_cast<std::size_t>(j)] = pair->left[static_cast<std::size_t>(taps - 1 - j)];
+        reversedRight_[static_cast<std::size_t>(j)] = pair->right[static_cast<std::size_t>(taps - 1 - j)];
+    }
+}
+
+void BinauralChannel::process(int n, float* outLeft, float* outRight) {
+    if (!bound() || n <= 0 || n > capacity_) return;
+    if (pair_ == nullptr || taps_ <= 0) {
+        for (int i = 0; i < n; ++i) {
+            const float s = kFallbackGain * input_[static_cast<std::size_t>(i)];
+            outLeft[i] += s;
+            outRight[i] += s;
+        }
+        return;
+    }
+    if (taps_ > kMaxTaps) return;
+
+    const int keep = taps_ - 1;
+    float* work = work_.data();
+    std::memcpy(work, history_.data(), sizeof(float) * static_cast<std::size_t>(keep));
+    std::memcpy(work + keep, input_.data(), sizeof(float) * static_cast<std::size_t>(n));
+    convolution()(work, reversedLeft_.data(), reversedRight_.data(), taps_, n, convLeft_.data(), convRight_.data());
+    std::memcpy(history_.data(), work + n, sizeof(float) * static_cast<std::size_t>(keep));
+
+    applyInterauralDelay(convLeft_.data(), ringLeft_, writeLeft_, sampleRate_ * pair_->leftDelay, n, outLeft);
+    applyInterauralDelay(convRight_.data(), ringRight_, writeRight_, sampleRate_ * pair_->rightDelay, n, outRight);
+}
+
+void BinauralChannel::applyInterauralDelay(const float* y, std::array<float, kRingSize>& ring, int& writePos,
+                                           float delaySamples, int n, float* out) {
+    const float d = (delaySamples > 0.0f) ? std::min(delaySamples, kMaxDelaySamples) : 0.0f;  // NaN -> 0
+    const int whole = static_cast<int>(d);
+    const float frac = d - static_cast<float>(whole);
+    constexpr int mask = kRingSize - 1;
+    int w = writePos;
+    for (int i = 0; i < n; ++i) {
+        ring[static_cast<std::size_t>(w)] = y[i];
+        out[i] += (1.0f - frac) * ring[static_cast<std::size_t>((w - whole) & mask)] +
+                  frac * ring[static_cast<std::size_t>((w - whole - 1) & mask)];
+        w = (w + 1) & mask;
+    }
+    writePos = w;
+}
+
+}  // namespace halcyra
