@@ -1,0 +1,122 @@
+// The stars: the sky field, the scheduler, eight voices replaying three shimmer
+// lines, and binaural placement of every voice at its sky point. One instance lives
+// on the audio thread; everything is sized in prepare and nothing allocates after.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "dsp/reverb/ReverbSettings.h"
+#include "dsp/stars/BinauralRenderer.h"
+#include "dsp/stars/EditorCommandQueue.h"
+#include "dsp/stars/HrirSet.h"
+#include "dsp/stars/RecentEventList.h"
+#include "dsp/stars/ShimmerLine.h"
+#include "dsp/stars/SkyField.h"
+#include "dsp/stars/StarScheduler.h"
+#include "dsp/stars/StarVoice.h"
+#include "dsp/stars/ToneCompensation.h"
+
+namespace halcyra {
+
+// Written by the driver before every block.
+struct StarBlockSettings {
+    float starGain = 1.0f;      // the fixed star level as a gain
+    float level = 1.0f;         // 2 x "Level"
+    float character = 0.5f;     // 0..1
+    float attackMs = 30.0f;
+    float decaySeconds = 1.6f;
+    int responseMs = 0;         // 0 = start at once
+};
+
+enum class StarEventMode : int { Auto = 0, Star = 1, Comet = 2 };
+
+class StarEngine {
+public:
+    static constexpr int kVoices = kStarSlots;
+    static constexpr int kMaxRequests = 8;
+
+    StarEngine();
+
+    // Allocates: buffers, the HRIR set for this rate, the tone table. The sky is
+    // re-initialised with its current targets.
+    void prepare(double sampleRate, int capacity, std::uint32_t skySeed = 1337, std::uint32_t eventSeed = 0x51C0FFEE);
+    void clear();
+
+    // One sub-block: n samples of the reverb's diffused feed in, n samples of stars
+    // out (overwritten). dt = n / sample rate. n above the capacity gives silence.
+    void process(const float* excitation, int n, double dt, float a, float r, float v, const ReverbSettings& settings,
+                 float* outL, float* outR);
+
+    void setBlockSettings(const StarBlockSettings& settings) { block_ = settings; }
+    void setEventMode(int mode) { eventMode_ = mode; }
+    void setSkyTargets(const double* targets) { sky_.setTargets(targets); }
+
+    // A star the editor asked for at `point`; ignored when 8 are waiting.
+    void enqueueRequest(int point);
+
+    // Editor commands. A sky jump needs the weather mapping of the current,
+    // unsmoothed parameters, which only the driver can compute: it passes them in
+    // `jumpSettings` (unused for star requests).
+    void handleCommand(const EditorCommand& command, const ReverbSettings& jumpSettings);
+    void requestStarAt(float azimuthDeg, float elevationDeg);
+    // Targets and currents jump, then the sky pre-rolls so the new weather is
+    // already formed. Returns the number of pre-roll steps.
+    int skyJump(const double* targets);
+
+    // Read-only views for the driver's snapshot.
+    const float* skyValues() const { return sky_.values(); }
+    const RecentEventList& recentEvents() const { return recent_; }
+    bool voiceActive(int i) const { return voices_[i].active(); }
+    int activeVoiceCount() const;
+
+    // For tests and measurements.
+    const SkyField& sky() const { return sky_; }
+    const StarScheduler& scheduler() const { return scheduler_; }
+    const StarVoice& voice(int i) const { return voices_[i]; }
+    const HrirSet& hrirSet() const { return hrirs_; }
+    int pendingRequests() const { return requestCount_; }
+    bool startPending(int slot) const { return pending_[slot].pending; }
+    // Events made by the last process call (before any delayed start).
+    int lastEventCount() const { return eventCount_; }
+    const StarEvent& lastEvent(int i) const { return events_[i]; }
+    double sampleRate() const { return sampleRate_; }
+
+private:
+    struct PendingStart {
+        bool pending = false;
+        std::int64_t elapsed = 0;
+        std::int64_t delay = 0;
+        StarVoiceStart start;
+    };
+
+    void startVoice(int slot, const StarVoiceStart& start);
+    float toneFor(int point, const ReverbSettings& settings) const;
+
+    double sampleRate_ = 0.0;
+    int capacity_ = 0;
+    std::uint32_t skySeed_ = 1337;
+    std::uint32_t eventSeed_ = 0x51C0FFEE;
+
+    SkyField sky_;
+    StarScheduler scheduler_;
+    ToneCompensation tone_;
+    HrirSet hrirs_;
+    BinauralRenderer renderer_;
+    ShimmerLine shimmer_[ShimmerLine::kLines];
+    std::vector<float> shimmerOut_[ShimmerLine::kLines];
+    StarVoice voices_[kVoices];
+    PendingStart pending_[kVoices];
+    RecentEventList recent_;
+
+    StarEvent events_[kMaxStarEvents];
+    int eventCount_ = 0;
+    VoiceSlotState slots_[kVoices];
+    int requests_[kMaxRequests] = {};
+    int requestCount_ = 0;
+
+    StarBlockSettings block_;
+    int eventMode_ = 0;
+};
+
+}  // namespace halcyra
