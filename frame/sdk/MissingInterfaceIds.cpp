@@ -1,0 +1,13 @@
+// The SDK subset declares these interfaces but defines none of their IDs; without
+// one definition each, the view base class and any editor code fail to link.
+#include "pluginterfaces/gui/iplugview.h"
+
+namespace Steinberg {
+DEF_CLASS_IID(IPlugView)
+DEF_CLASS_IID(IPlugFrame)
+namespace Linux {
+DEF_CLASS_IID(IRunLoop)
+DEF_CLASS_IID(IEventHandler)
+DEF_CLASS_IID(ITimerHandler)
+}  // namespace Linux
+}  // namespace Steinberg
