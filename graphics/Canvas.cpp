@@ -1,0 +1,241 @@
+#include "graphics/Canvas.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "graphics/FontTable.h"
+#include "nanovg.h"
+
+extern "C" {
+NVGcontext* nvgCreateGL2(int flags);
+void nvgDeleteGL2(NVGcontext* ctx);
+}
+
+namespace halcyra {
+
+namespace {
+
+// Same values as NanoVG's GL create flags (nanovg_gl.h is compiled only in C).
+constexpr int kNvgAntialias = 1 << 0;
+constexpr int kNvgStencilStrokes = 1 << 1;
+
+NVGcolor ToNvg(const IColor& c) {
+    const auto ch = [](int v) { return static_cast<unsigned char>(std::clamp(v, 0, 255)); };
+    return nvgRGBA(ch(c.R), ch(c.G), ch(c.B), ch(c.A));
+}
+
+// Twelve o'clock, clockwise, in degrees -> NanoVG's radians from three o'clock.
+float ToNvgAngle(float degrees) { return (degrees - 90.0f) * static_cast<float>(M_PI) / 180.0f; }
+
+}  // namespace
+
+std::unique_ptr<Canvas> Canvas::Create() {
+    NVGcontext* vg = nvgCreateGL2(kNvgAntialias | kNvgStencilStrokes);
+    if (vg == nullptr) return nullptr;
+    return std::unique_ptr<Canvas>(new Canvas(vg));
+}
+
+Canvas::Canvas(NVGcontext* vg) : mVg(vg) {}
+
+Canvas::~Canvas() { nvgDeleteGL2(mVg); }
+
+void Canvas::BeginFrame(int pixelWidth, int pixelHeight, float scale) {
+    mScale = scale > 0.0f ? scale : 1.0f;
+    glViewport(0, 0, pixelWidth, pixelHeight);
+    nvgBeginFrame(mVg, pixelWidth / mScale, pixelHeight / mScale, mScale);
+}
+
+void Canvas::EndFrame() { nvgEndFrame(mVg); }
+
+void Canvas::Clear(const IColor& c) {
+    glClearColor(c.R / 255.0f, c.G / 255.0f, c.B / 255.0f, c.A / 255.0f);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+void Canvas::SyncFonts(const FontTable& fonts) {
+    if (fonts.Revision() == mFontRevision) return;
+    mFontRevision = fonts.Revision();
+    // Fontstash cannot replace a face under an existing name, so each reload uses
+    // fresh internal names; the stale faces just sit unused in the atlas.
+    ++mFontGeneration;
+    mFontHandles.clear();
+    mFallbackFont = -1;
+    for (const FontSource& s : fonts.Sources()) {
+        const std::string internalName = s.id + "#" + std::to_string(mFontGeneration);
+        // Fontstash only reads the bytes; freeData = 0 keeps it from releasing them.
+        const int handle = nvgCreateFontMem(mVg, internalName.c_str(), const_cast<unsigned char*>(s.data),
+                                            static_cast<int>(s.size), 0);
+        if (handle < 0) continue;
+        mFontHandles[s.id] = handle;
+        if (s.id == kDefaultFontId) mFallbackFont = handle;
+    }
+    if (mFallbackFont < 0 && !mFontHandles.empty()) mFallbackFont = mFontHandles.begin()->second;
+}
+
+void Canvas::SetPaint(const IPattern& p, bool fill) {
+    NVGpaint paint;
+    switch (p.type) {
+        case EPatternType::Solid:
+            if (fill) nvgFillColor(mVg, ToNvg(p.start));
+            else nvgStrokeColor(mVg, ToNvg(p.start));
+            return;
+        case EPatternType::Linear:
+            paint = nvgLinearGradient(mVg, p.x1, p.y1, p.x2, p.y2, ToNvg(p.start), ToNvg(p.end));
+            break;
+        case EPatternType::Radial:
+            paint = nvgRadialGradient(mVg, p.x1, p.y1, p.r1, p.r2, ToNvg(p.start), ToNvg(p.end));
+            break;
+    }
+    if (fill) nvgFillPaint(mVg, paint);
+    else nvgStrokePaint(mVg, paint);
+}
+
+void Canvas::FillRect(const IPattern& p, const IRECT& r) {
+    nvgBeginPath(mVg);
+    nvgRect(mVg, r.L, r.T, r.W(), r.H());
+    PathFill(p);
+}
+
+void Canvas::DrawRect(const IPattern& p, const IRECT& r, float thickness) {
+    nvgBeginPath(mVg);
+    nvgRect(mVg, r.L, r.T, r.W(), r.H());
+    PathStroke(p, thickness);
+}
+
+void Canvas::FillRoundRect(const IPattern& p, const IRECT& r, float radius) {
+    nvgBeginPath(mVg);
+    nvgRoundedRect(mVg, r.L, r.T, r.W(), r.H(), radius);
+    PathFill(p);
+}
+
+void Canvas::DrawRoundRect(const IPattern& p, const IRECT& r, float radius, float thickness) {
+    nvgBeginPath(mVg);
+    nvgRoundedRect(mVg, r.L, r.T, r.W(), r.H(), radius);
+    PathStroke(p, thickness);
+}
+
+void Canvas::FillCircle(const IPattern& p, float cx, float cy, float r) {
+    nvgBeginPath(mVg);
+    nvgCircle(mVg, cx, cy, r);
+    PathFill(p);
+}
+
+void Canvas::DrawCircle(const IPattern& p, float cx, float cy, float r, float thickness) {
+    nvgBeginPath(mVg);
+    nvgCircle(mVg, cx, cy, r);
+    PathStroke(p, thickness);
+}
+
+void Canvas::DrawArc(const IPattern& p, float cx, float cy, float r, float a1, float a2, float thickness) {
+    nvgBeginPath(mVg);
+    PathArc(cx, cy, r, a1, a2);
+    PathStroke(p, thickness);
+}
+
+void Canvas::FillArc(const IPattern& p, float cx, float cy, float r, float a1, float a2) {
+    nvgBeginPath(mVg);
+    nvgMoveTo(mVg, cx, cy);
+    PathArc(cx, cy, r, a1, a2);
+    nvgClosePath(mVg);
+    PathFill(p);
+}
+
+void Canvas::DrawLine(const IPattern& p, float x1, float y1, float x2, float y2, float thickness) {
+    nvgBeginPath(mVg);
+    nvgMoveTo(mVg, x1, y1);
+    nvgLineTo(mVg, x2, y2);
+    PathStroke(p, thickness);
+}
+
+void Canvas::FillTriangle(const IPattern& p, float x1, float y1, float x2, float y2, float x3, float y3) {
+    nvgBeginPath(mVg);
+    nvgMoveTo(mVg, x1, y1);
+    nvgLineTo(mVg, x2, y2);
+    nvgLineTo(mVg, x3, y3);
+    nvgClosePath(mVg);
+    PathFill(p);
+}
+
+void Canvas::DrawTriangle(const IPattern& p, float x1, float y1, float x2, float y2, float x3, float y3,
+                          float thickness) {
+    nvgBeginPath(mVg);
+    nvgMoveTo(mVg, x1, y1);
+    nvgLineTo(mVg, x2, y2);
+    nvgLineTo(mVg, x3, y3);
+    nvgClosePath(mVg);
+    PathStroke(p, thickness);
+}
+
+void Canvas::PathClear() { nvgBeginPath(mVg); }
+void Canvas::PathMoveTo(float x, float y) { nvgMoveTo(mVg, x, y); }
+void Canvas::PathLineTo(float x, float y) { nvgLineTo(mVg, x, y); }
+void Canvas::PathCubicBezierTo(float c1x, float c1y, float c2x, float c2y, float x, float y) {
+    nvgBezierTo(mVg, c1x, c1y, c2x, c2y, x, y);
+}
+void Canvas::PathArc(float cx, float cy, float r, float a1, float a2) {
+    nvgArc(mVg, cx, cy, r, ToNvgAngle(a1), ToNvgAngle(a2), a2 >= a1 ? NVG_CW : NVG_CCW);
+}
+void Canvas::PathClose() { nvgClosePath(mVg); }
+
+void Canvas::PathFill(const IPattern& p) {
+    SetPaint(p, true);
+    nvgFill(mVg);
+    nvgBeginPath(mVg);
+}
+
+void Canvas::PathStroke(const IPattern& p, float thickness, float miterLimit) {
+    SetPaint(p, false);
+    nvgStrokeWidth(mVg, thickness);
+    nvgMiterLimit(mVg, miterLimit);
+    nvgStroke(mVg);
+    nvgBeginPath(mVg);
+}
+
+void Canvas::PathClipRegion(const IRECT& r) {
+    if (r.Empty()) nvgResetScissor(mVg);
+    else nvgIntersectScissor(mVg, r.L, r.T, r.W(), r.H());
+}
+
+void Canvas::Save() { nvgSave(mVg); }
+void Canvas::Restore() { nvgRestore(mVg); }
+
+bool Canvas::SelectFont(const IText& style) {
+    const auto it = mFontHandles.find(style.font);
+    const int handle = it != mFontHandles.end() ? it->second : mFallbackFont;
+    if (handle < 0) return false;
+    nvgFontFaceId(mVg, handle);
+    nvgFontSize(mVg, style.size);
+    nvgTextLetterSpacing(mVg, 0.0f);
+    return true;
+}
+
+void Canvas::DrawText(const IText& style, std::string_view text, const IRECT& bounds) {
+    if (text.empty() || !SelectFont(style)) return;
+    int align = 0;
+    float x = bounds.L;
+    float y = bounds.T;
+    switch (style.align) {
+        case EAlign::Near: align |= NVG_ALIGN_LEFT; x = bounds.L; break;
+        case EAlign::Center: align |= NVG_ALIGN_CENTER; x = bounds.MW(); break;
+        case EAlign::Far: align |= NVG_ALIGN_RIGHT; x = bounds.R; break;
+    }
+    switch (style.valign) {
+        case EVAlign::Top: align |= NVG_ALIGN_TOP; y = bounds.T; break;
+        case EVAlign::Middle: align |= NVG_ALIGN_MIDDLE; y = bounds.MH(); break;
+        case EVAlign::Bottom: align |= NVG_ALIGN_BOTTOM; y = bounds.B; break;
+    }
+    nvgTextAlign(mVg, align);
+    nvgFillColor(mVg, ToNvg(style.fgColor));
+    nvgText(mVg, x, y, text.data(), text.data() + text.size());
+}
+
+float Canvas::MeasureText(const IText& style, std::string_view text) {
+    if (text.empty() || !SelectFont(style)) return 0.0f;
+    nvgTextAlign(mVg, NVG_ALIGN_LEFT | NVG_ALIGN_BASELINE);
+    return nvgTextBounds(mVg, 0.0f, 0.0f, text.data(), text.data() + text.size(), nullptr);
+}
+
+}  // namespace halcyra

@@ -1,0 +1,91 @@
+// The drawing surface controls paint on: vector shapes, gradients, clipping and text
+// in logical canvas units, rendered through NanoVG on the current OpenGL 2 context.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "graphics/IPattern.h"
+#include "graphics/IRECT.h"
+#include "graphics/IText.h"
+
+struct NVGcontext;
+
+namespace halcyra {
+
+class FontTable;
+
+class Canvas {
+public:
+    // Needs a current OpenGL 2 context (with a stencil buffer); nullptr when NanoVG
+    // cannot set up its shaders on it.
+    static std::unique_ptr<Canvas> Create();
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    // Everything between these is drawn in logical units, magnified by `scale` into
+    // a framebuffer of pixelWidth × pixelHeight.
+    void BeginFrame(int pixelWidth, int pixelHeight, float scale);
+    void EndFrame();
+    void Clear(const IColor& color);
+
+    // Makes the table's fonts available by id; cheap when nothing changed.
+    void SyncFonts(const FontTable& fonts);
+
+    void FillRect(const IPattern& p, const IRECT& r);
+    void DrawRect(const IPattern& p, const IRECT& r, float thickness = 1.0f);
+    void FillRoundRect(const IPattern& p, const IRECT& r, float radius);
+    void DrawRoundRect(const IPattern& p, const IRECT& r, float radius, float thickness = 1.0f);
+    void FillCircle(const IPattern& p, float cx, float cy, float r);
+    void DrawCircle(const IPattern& p, float cx, float cy, float r, float thickness = 1.0f);
+    // Angles in degrees, 0 at twelve o'clock, growing clockwise; drawn from a1 to a2.
+    void DrawArc(const IPattern& p, float cx, float cy, float r, float a1, float a2, float thickness = 1.0f);
+    void FillArc(const IPattern& p, float cx, float cy, float r, float a1, float a2);
+    void DrawLine(const IPattern& p, float x1, float y1, float x2, float y2, float thickness = 1.0f);
+    void FillTriangle(const IPattern& p, float x1, float y1, float x2, float y2, float x3, float y3);
+    void DrawTriangle(const IPattern& p, float x1, float y1, float x2, float y2, float x3, float y3,
+                      float thickness = 1.0f);
+
+    // Free-form paths: build with the Path* calls, then fill or stroke (which clears it).
+    void PathClear();
+    void PathMoveTo(float x, float y);
+    void PathLineTo(float x, float y);
+    void PathCubicBezierTo(float c1x, float c1y, float c2x, float c2y, float x, float y);
+    void PathArc(float cx, float cy, float r, float a1, float a2);
+    void PathClose();
+    void PathFill(const IPattern& p);
+    void PathStroke(const IPattern& p, float thickness = 1.0f, float miterLimit = 10.0f);
+
+    // Limits drawing to a rectangle (intersected with any current clip); an empty
+    // rectangle removes the clip.
+    void PathClipRegion(const IRECT& r = IRECT());
+    // Saves / restores clip and transform, so one control's clip never leaks to the next.
+    void Save();
+    void Restore();
+
+    // Text placed in `bounds` by the style's alignment. Unknown font ids fall back
+    // to "Roboto-Regular".
+    void DrawText(const IText& style, std::string_view text, const IRECT& bounds);
+    // Advance width in logical units.
+    float MeasureText(const IText& style, std::string_view text);
+
+    float Scale() const { return mScale; }
+    NVGcontext* Context() const { return mVg; }
+
+private:
+    explicit Canvas(NVGcontext* vg);
+    void SetPaint(const IPattern& p, bool fill);
+    bool SelectFont(const IText& style);
+
+    NVGcontext* mVg = nullptr;
+    float mScale = 1.0f;
+    std::unordered_map<std::string, int> mFontHandles;
+    int mFallbackFont = -1;
+    unsigned mFontRevision = ~0u;
+    unsigned mFontGeneration = 0;
+};
+
+}  // namespace halcyra

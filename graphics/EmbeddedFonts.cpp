@@ -1,0 +1,29 @@
+#include "graphics/EmbeddedFonts.h"
+
+#include <array>
+
+extern "C" const unsigned char halcyra_font_roboto_regular[];
+extern "C" const unsigned long long halcyra_font_roboto_regular_size;
+extern "C" const unsigned char halcyra_font_unbounded[];
+extern "C" const unsigned long long halcyra_font_unbounded_size;
+
+namespace halcyra {
+
+std::span<const EmbeddedFont> EmbeddedFonts() {
+    static const std::array<EmbeddedFont, 2> fonts{{
+        {"Roboto-Regular", "Roboto-Regular.ttf",
+         {halcyra_font_roboto_regular, static_cast<std::size_t>(halcyra_font_roboto_regular_size)}},
+        {"Unbounded", "Unbounded.ttf",
+         {halcyra_font_unbounded, static_cast<std::size_t>(halcyra_font_unbounded_size)}},
+    }};
+    return fonts;
+}
+
+const EmbeddedFont* FindEmbeddedFont(std::string_view idOrFileName) {
+    for (const EmbeddedFont& f : EmbeddedFonts()) {
+        if (f.id == idOrFileName || f.fileName == idOrFileName) return &f;
+    }
+    return nullptr;
+}
+
+}  // namespace halcyra

@@ -1,0 +1,23 @@
+// The two TrueType fonts compiled into the plug-in, so the editor never depends on
+// what the user's system has installed.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+namespace halcyra {
+
+struct EmbeddedFont {
+    std::string_view id;        // font id the drawing code asks for
+    std::string_view fileName;  // the resource name the layout loads it by
+    std::span<const unsigned char> data;
+};
+
+// "Roboto-Regular" (the default and fallback face) and "Unbounded".
+std::span<const EmbeddedFont> EmbeddedFonts();
+
+// The embedded font with this id or resource file name, or nullptr.
+const EmbeddedFont* FindEmbeddedFont(std::string_view idOrFileName);
+
+}  // namespace halcyra
