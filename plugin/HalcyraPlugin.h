@@ -6,22 +6,13 @@
 #include <atomic>
 
 #include "dsp/stars/EditorCommandQueue.h"
+#include "plugin/BlockIO.h"
+#include "plugin/DriverProbe.h"
 #include "plugin/ParameterStore.h"
 #include "plugin/SkyFeed.h"
+#include "plugin/SkyFeedBuffer.h"  // SkyFeedReader
 
 namespace halcyra {
-
-class SkyFeedReader;
-
-struct BlockIO {
-    const double* const* inputs = nullptr;  // numInputs channel pointers (may be null when numInputs == 0)
-    double* const* outputs = nullptr;        // numOutputs channel pointers
-    int numInputs = 0;                       // connected input channels: 0, 1 or 2
-    int numOutputs = 0;                      // connected output channels: 0, 1 or 2
-    int numFrames = 0;
-    double sampleRate = 0.0;
-    double tempo = 0.0;                      // host tempo in BPM; <= 0 when unknown
-};
 
 class HalcyraPlugin {
 public:
@@ -35,7 +26,10 @@ public:
 
     // Reset callback, called when the host (re)starts processing; never during a block.
     // Prepares everything for a new sample rate (the only place that allocates) or,
-    // at the prepared rate, clears the engines without allocating.
+    // at the prepared rate, clears the engines without allocating. A rate that is
+    // not a positive number leaves the plug-in unprepared (blocks output silence).
+    // May throw std::bad_alloc; the plug-in is then unprepared and silent until a
+    // later reset succeeds.
     void reset(double sampleRate);
 
     // Per-block callback on the audio thread.
@@ -54,6 +48,11 @@ public:
     // Seconds of output that may follow the last non-silent input (reverb decay and
     // the longest star voice), for the host's tail query. Safe from any thread.
     double tailSeconds() const;
+
+    // Diagnostics for tests: block structure counters and smoothed values (audio
+    // thread state; read them only while no block is running).
+    const BlockTrace& blockTrace() const;
+    DriverState driverState() const;
 
 private:
     struct Impl;

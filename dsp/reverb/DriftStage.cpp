@@ -1,0 +1,98 @@
+#include "dsp/reverb/DriftStage.h"
+
+#include <cmath>
+
+namespace halcyra {
+
+namespace {
+constexpr float kTwoPi = 6.2831855f;
+constexpr double kShelfFrequency = 2500.0;
+constexpr double kTiltDb = 0.4;         // peak high-frequency tilt
+constexpr float kSwingExponent = 0.03f;  // 10^(0.03 s): a level swing of +-0.6 dB
+
+inline float zeroIfNotFinite(float x) { return std::isfinite(x) ? x : 0.0f; }
+}  // namespace
+
+void DriftStage::Shelf::design(double gainDb, double cosW, double sinW) {
+    if (std::fabs(gainDb) < 0.001) {
+        b0 = 1.0f;
+        b1 = b2 = a1 = a2 = 0.0f;
+        return;
+    }
+    const double A = std::pow(10.0, gainDb / 40.0);
+    const double alpha = sinW / 1.414;
+    const double k = 2.0 * std::sqrt(A) * alpha;
+    const double a0 = (A + 1.0) - (A - 1.0) * cosW + k;
+    b0 = static_cast<float>(A * ((A + 1.0) + (A - 1.0) * cosW + k) / a0);
+    b1 = static_cast<float>(-2.0 * A * ((A - 1.0) + (A + 1.0) * cosW) / a0);
+    b2 = static_cast<float>(A * ((A + 1.0) + (A - 1.0) * cosW - k) / a0);
+    a1 = static_cast<float>(2.0 * ((A - 1.0) - (A + 1.0) * cosW) / a0);
+    a2 = static_cast<float>(((A + 1.0) - (A - 1.0) * cosW - k) / a0);
+}
+
+void DriftStage::prepare(double sampleRate) {
+    fs_ = (std::isfinite(sampleRate) && sampleRate > 0.0) ? static_cast<float>(sampleRate) : 48000.0f;
+    const double w = 2.0 * M_PI * kShelfFrequency / fs_;
+    cosW_ = std::cos(w);
+    sinW_ = std::sin(w);
+    coefficientCount_ = -1;
+    clear();
+}
+
+void DriftStage::clear() {
+    theta_ = 0.0f;
+    rate_ = targetRate_;
+    left_.z1 = left_.z2 = right_.z1 = right_.z2 = 0.0f;
+}
+
+void DriftStage::updateRateCoefficient(int count) {
+    if (count == coefficientCount_) return;
+    coefficientCount_ = count;
+    rateCoefficient_ = static_cast<float>(1.0 - std::exp(-count / (0.15 * fs_)));
+}
+
+void DriftStage::process(float* left, float* right, int count) {
+    if (left == nullptr || right == nullptr || count <= 0) return;
+
+    updateRateCoefficient(count);
+    rate_ = rate_ + rateCoefficient_ * (targetRate_ - rate_);
+
+    const double tilt = kTiltDb * std::cos(static_cast<double>(theta_));
+    left_.design(tilt, cosW_, sinW_);
+    right_.design(-tilt, cosW_, sinW_);
+
+    const float delta = rate_ * kTwoPi / fs_;
+    Shelf l = left_;
+    Shelf r = right_;
+    float theta = theta_;
+    for (int i = 0; i < count; ++i) {
+        const float swing = std::pow(10.0f, kSwingExponent * std::sin(theta));
+
+        const float xl = left[i];
+        float yl = l.b0 * xl + l.z1;
+        l.z1 = l.b1 * xl - l.a1 * yl + l.z2;
+        l.z2 = l.b2 * xl - l.a2 * yl;
+
+        const float xr = right[i];
+        float yr = r.b0 * xr + r.z1;
+        r.z1 = r.b1 * xr - r.a1 * yr + r.z2;
+        r.z2 = r.b2 * xr - r.a2 * yr;
+
+        left[i] = zeroIfNotFinite(yl * swing);
+        right[i] = zeroIfNotFinite(yr / swing);
+
+        theta += delta;
+        if (theta >= kTwoPi) theta -= kTwoPi;
+    }
+    // A non-finite value caught in a filter state would silence that channel for
+    // good; start the filter afresh instead.
+    if (!std::isfinite(l.z1) || !std::isfinite(l.z2)) l.z1 = l.z2 = 0.0f;
+    if (!std::isfinite(r.z1) || !std::isfinite(r.z2)) r.z1 = r.z2 = 0.0f;
+    left_.z1 = l.z1;
+    left_.z2 = l.z2;
+    right_.z1 = r.z1;
+    right_.z2 = r.z2;
+    theta_ = theta;
+}
+
+}  // namespace halcyra

@@ -1,0 +1,47 @@
+// Slow, opposite movement of the reverb's two output channels: a gentle
+// high-frequency tilt and a small level swing that rise on one side while they
+// fall on the other, at a rate that follows the wind. Runs in place on the
+// reverb output, once per sub-block, on the audio thread only.
+#pragma once
+
+namespace halcyra {
+
+class DriftStage {
+public:
+    // Any rate that is not a positive number runs the stage at 48000 Hz.
+    void prepare(double sampleRate);
+    // Phase back to 0, smoothed rate straight to the target, filter states zeroed.
+    void clear();
+    void process(float* left, float* right, int count);
+
+    void setTargetRate(float hz) { targetRate_ = hz; }
+
+    float phase() const { return theta_; }
+    float smoothedRate() const { return rate_; }
+    float sampleRate() const { return fs_; }
+    // Lets tests start the movement at a chosen point of its cycle.
+    void setPhase(float theta) { theta_ = theta; }
+
+private:
+    struct Shelf {
+        float b0 = 1.0f, b1 = 0.0f, b2 = 0.0f, a1 = 0.0f, a2 = 0.0f;
+        float z1 = 0.0f, z2 = 0.0f;
+        void design(double gainDb, double cosW, double sinW);
+    };
+
+    void updateRateCoefficient(int count);
+
+    float fs_ = 48000.0f;
+    float theta_ = 0.0f;
+    float targetRate_ = 0.11f;
+    float rate_ = 0.11f;
+    Shelf left_;
+    Shelf right_;
+    // 2500 Hz is fixed, so its trigonometry is computed once per sample rate.
+    double cosW_ = 1.0;
+    double sinW_ = 0.0;
+    int coefficientCount_ = -1;  // block length the rate coefficient was computed for
+    float rateCoefficient_ = 0.0f;
+};
+
+}  // namespace halcyra
