@@ -11,11 +11,12 @@ namespace halcyra {
 
 namespace {
 
-// The temporary name starts with "." and ends in ".tmp" so it is never mistaken
-// for a preset; the tag keeps two writers of the same target apart.
+// Short and independent of the target's name, so a target whose name is near the
+// file system's limit still gets a temporary; the ".tmp" ending keeps it from ever
+// being mistaken for a preset, and the tag keeps concurrent writers apart.
 std::filesystem::path temporaryBeside(const std::filesystem::path& target, unsigned long long tag) {
     std::filesystem::path temp = target;
-    temp.replace_filename("." + target.filename().string() + "." + std::to_string(tag) + ".tmp");
+    temp.replace_filename(".halcyra-" + std::to_string(tag) + ".tmp");
     return temp;
 }
 

@@ -54,6 +54,15 @@ TEST(PresetStoreAtomicWrite, FailureAfterTheTemporaryIsWrittenLeavesTargetsUntou
     EXPECT_EQ(test::entriesOf(tmp.path()), entriesBefore);
 }
 
+TEST(PresetStoreAtomicWrite, NamesNearTheFileNameLimitStillSave) {
+    test::TemporaryFolder tmp;
+    PresetStore store(tmp.str());
+    const std::string name(240, 'L');  // 254 bytes with the extension
+    ASSERT_TRUE(store.saveUserPreset(UserPreset{name, {{"level", 0.5}}}));
+    ASSERT_TRUE(store.saveUserPreset(UserPreset{name, {{"level", 0.6}}}));
+    EXPECT_EQ(store.listUserPresets(), std::vector<std::string>{name});
+}
+
 TEST(PresetStoreAtomicWrite, ReadOnlyFolderRefusesWritesAndKeepsThePreviousFile) {
     test::TemporaryFolder tmp;
     PresetStore store(tmp.str());

@@ -25,6 +25,11 @@ TEST(PresetStoreFavourites, ToggleTwiceRestoresOrMovesToTheEnd) {
     EXPECT_TRUE(store.toggleFavourite("Storm"));
     EXPECT_EQ(store.readFavourites(), (Names{"Clear", "Mine", "Storm"}));
     EXPECT_FALSE(store.isFavourite("storm"));
+
+    // A hand-edited list may repeat a name: one toggle removes only the first.
+    test::writeBytes(store.favouritesPath(), "Storm\nClear\nStorm\n");
+    EXPECT_FALSE(store.toggleFavourite("Storm"));
+    EXPECT_EQ(store.readFavourites(), (Names{"Clear", "Storm"}));
 }
 
 TEST(PresetStoreFavourites, FileHoldsOneEscapedNamePerLine) {
