@@ -50,8 +50,8 @@ public:
     // Rescales uniformly (clamped to the limits); the layout is not rebuilt. Asks the
     // host window for the new pixel size through the resize request function.
     void SetScale(float scale);
-    using ResizeRequest = std::function<void(int pixelWidth, int pixelHeight)>;
-    void SetResizeRequestFunction(ResizeRequest f) { mResizeRequest = std::move(f); }
+    using ResizeRequestFunction = std::function<void(int pixelWidth, int pixelHeight)>;
+    void SetResizeRequestFunction(ResizeRequestFunction f) { mResizeRequest = std::move(f); }
 
     IEditorDelegate* GetDelegate() const { return mDelegate; }
 
@@ -127,7 +127,7 @@ private:
     int mHeight;
     int mFps;
     float mScale;
-    ResizeRequest mResizeRequest;
+    ResizeRequestFunction mResizeRequest;
     std::vector<std::unique_ptr<IControl>> mControls;
     std::unique_ptr<ICornerResizerControl> mCornerResizer;
     FontTable mFonts;

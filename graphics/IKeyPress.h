@@ -8,7 +8,7 @@
 namespace halcyra {
 
 enum class EVirtualKey {
-    None,
+    Unknown,
     Backspace,
     Delete,
     Left,
@@ -24,13 +24,13 @@ enum class EVirtualKey {
 
 struct IKeyPress {
     std::string utf8;  // text typed by the key; empty for pure editing keys
-    EVirtualKey vk = EVirtualKey::None;
+    EVirtualKey vk = EVirtualKey::Unknown;
     bool shift = false;
     bool control = false;
     bool alt = false;
 
     IKeyPress() = default;
-    IKeyPress(std::string text, EVirtualKey key = EVirtualKey::None, bool s = false, bool c = false, bool a = false)
+    IKeyPress(std::string text, EVirtualKey key = EVirtualKey::Unknown, bool s = false, bool c = false, bool a = false)
         : utf8(std::move(text)), vk(key), shift(s), control(c), alt(a) {}
     explicit IKeyPress(EVirtualKey key) : vk(key) {}
 };

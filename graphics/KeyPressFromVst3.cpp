@@ -27,7 +27,7 @@ EVirtualKey MapKeyCode(int keyCode) {
         case kVst3Right: return EVirtualKey::Right;
         case kVst3Down: return EVirtualKey::Down;
         case kVst3Delete: return EVirtualKey::Delete;
-        default: return EVirtualKey::None;
+        default: return EVirtualKey::Unknown;
     }
 }
 
@@ -41,7 +41,7 @@ IKeyPress KeyPressFromVst3(char16_t key, int keyCode, int modifiers) {
     press.control = (modifiers & (kVst3Control | kVst3Command)) != 0;
     if (keyCode == kVst3Space) {
         press.utf8.assign(1, ' ');
-    } else if (press.vk == EVirtualKey::None && key != 0) {
+    } else if (press.vk == EVirtualKey::Unknown && key != 0) {
         // A lone surrogate half cannot be encoded and is dropped by AppendCodePoint.
         std::string text;
         utf8::AppendCodePoint(text, key);

@@ -54,7 +54,7 @@ TextEntry::Outcome TextEntry::HandleKey(const IKeyPress& key) {
         case EVirtualKey::End:
         case EVirtualKey::Down: mCaret = mText.size(); return Outcome::Editing;
         case EVirtualKey::Tab: return Outcome::Editing;
-        case EVirtualKey::None: break;
+        case EVirtualKey::Unknown: break;
     }
     // Shortcuts with control or alt are not typing.
     if (!key.control && !key.alt) InsertText(key.utf8);
