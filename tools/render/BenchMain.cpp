@@ -1,0 +1,107 @@
+// halcyra-bench: what the whole module costs. Renders 60 s of the demo at 48 kHz in
+// blocks of 128 through the real bundle, once per scenario, and prints the CPU time
+// per audio second, the share of one core and the slowest block.
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tools/host/HostError.h"
+#include "tools/host/PluginInstance.h"
+#include "tools/host/Vst3Module.h"
+#include "tools/render/DemoSignal.h"
+#include "tools/render/ParameterAssignment.h"
+
+namespace {
+
+using halcyra::host::PluginInstance;
+
+struct Scenario {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> settings;
+};
+
+// One row per scenario; add rows here.
+const std::vector<Scenario>& scenarios() {
+    static const std::vector<Scenario> table = {
+        {"defaults", {}},
+        {"size-wind-full-wet", {{"Size", "1"}, {"Wind", "1"}, {"Mix", "100"}}},
+    };
+    return table;
+}
+
+constexpr double kRate = 48000.0;
+constexpr int kBlock = 128;
+constexpr double kSeconds = 60.0;
+
+double threadCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+struct Result {
+    double microsPerAudioSecond;
+    double percentOfCore;
+    double worstBlockPercent;  // slowest block's CPU time relative to its real-time budget
+};
+
+Result runScenario(halcyra::host::Vst3Module& module, const Scenario& scenario,
+                   const halcyra::render::StereoAudio& demo) {
+    PluginInstance instance(module);
+    halcyra::host::ProcessSettings settings;
+    settings.sampleRate = kRate;
+    settings.maxBlockSize = kBlock;
+    settings.inputChannels = 2;
+    settings.offline = false;
+    instance.configure(settings);
+    for (const auto& [name, value] : scenario.settings) halcyra::render::applyAssignment(instance, name, value);
+    instance.start();
+
+    const int total = static_cast<int>(kSeconds * kRate);
+    std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
+    const float* in[2] = {inL.data(), inR.data()};
+    float* out[2] = {outL.data(), outR.data()};
+    double cpu = 0.0, worst = 0.0;
+    for (int pos = 0; pos < total; pos += kBlock) {
+        const int n = std::min(kBlock, total - pos);
+        for (int i = 0; i < n; ++i) {
+            const std::size_t k = static_cast<std::size_t>((pos + i) % demo.frames());
+            inL[static_cast<std::size_t>(i)] = demo.left[k];
+            inR[static_cast<std::size_t>(i)] = demo.right[k];
+        }
+        const double t0 = threadCpuSeconds();
+        instance.process(in, out, n);
+        const double dt = threadCpuSeconds() - t0;
+        cpu += dt;
+        worst = std::max(worst, dt / (n / kRate));
+    }
+    instance.stop();
+    return {1e6 * cpu / kSeconds, 100.0 * cpu / kSeconds, 100.0 * worst};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        std::error_code ec;
+        const auto dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+        const std::string plugin = argc > 1 ? argv[1] : (dir / "Halcyra.vst3").string();
+        halcyra::host::Vst3Module module(plugin);
+        const auto demo = halcyra::render::makeDemoSignal(kRate);
+        std::printf("halcyra-bench: %.0f s of the demo at %.0f Hz, blocks of %d\n", kSeconds, kRate, kBlock);
+        for (const Scenario& s : scenarios()) {
+            const Result r = runScenario(module, s, demo);
+            std::printf("%-22s %9.0f us per audio second  %6.2f %% of one core  (slowest block %.1f %% of its time)\n",
+                        s.name, r.microsPerAudioSecond, r.percentOfCore, r.worstBlockPercent);
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "halcyra-bench: %s\n", e.what());
+        return 2;
+    }
+}
