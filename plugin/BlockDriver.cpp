@@ -20,6 +20,8 @@ constexpr double kStarTailSeconds = 4.0 + 2.5;
 
 BlockDriver::BlockDriver(const ParameterStore& parameters, EditorCommandQueue& commands, SkyFeedTripleBuffer& feed)
     : params_(parameters), commands_(commands), feed_(feed) {
+    // A fixed setting, so its gain is worked out once rather than every block.
+    reverbReturnGain_ = levelDbToGain(reverbReturnDb_);
     decayTime_.store(9.3f * size_ + 1.2f, std::memory_order_relaxed);
 }
 
@@ -178,7 +180,6 @@ void BlockDriver::process(const BlockIO& io) {
     drainCommands();
     ++trace_.queueDrains;
 
-    reverbReturnGain_ = levelDbToGain(reverbReturnDb_);
     convertStarGains();
 
     const BlockCoefficients& k = blockCoefficients(frames);

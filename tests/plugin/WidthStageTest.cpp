@@ -61,8 +61,10 @@ TEST(WidthStage, SpeakersSettleNarrowerWithDelayedSide) {
     EXPECT_NEAR(r[0], 0.5f * 1.048f - 0.5f * 0.6f, 1e-5f);
     EXPECT_NEAR(l[384], 0.5f * 0.22f, 1e-6f);
     EXPECT_NEAR(r[384], -0.5f * 0.22f, 1e-6f);
-    for (int i = 1; i < 1000; ++i)
-        if (i != 384) ASSERT_EQ(l[i], 0.0f) << i;
+    for (int i = 1; i < 1000; ++i) {
+        if (i == 384) continue;
+        ASSERT_EQ(l[i], 0.0f) << i;
+    }
 }
 
 TEST(WidthStage, MonoPassesAsMidTimesMidGain) {
