@@ -1,0 +1,68 @@
+// Running out of memory in the middle of a prepare must leave the plug-in
+// unprepared and silent, never half-prepared, and a later reset must recover.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <new>
+
+#include "tests/plugin/DriverRig.h"
+#include "tests/plugin/FailingAllocator.h"
+
+namespace halcyra {
+namespace {
+
+using test::DriverRig;
+
+double peak(const std::vector<double>& v) {
+    double p = 0.0;
+    for (double x : v) p = std::max(p, std::fabs(x));
+    return p;
+}
+
+void runNoise(DriverRig& rig, double rate) {
+    rig.sampleRate = rate;
+    rig.resize(2048);
+    rig.inL = rig.inR = test::noise(2048, 5);
+    rig.run();
+}
+
+// Fails the k-th allocation of a prepare for every k until one gets through.
+void sweepFailures(double firstRate, double failingRate) {
+    int failures = 0;
+    for (long k = 0; k < 5000; ++k) {
+        DriverRig rig;
+        if (firstRate > 0) rig.plugin.reset(firstRate);
+        bool threw = false;
+        {
+            test::FailingAllocation failing(k);
+            try {
+                rig.plugin.reset(failingRate);
+            } catch (const std::bad_alloc&) {
+                threw = true;
+            }
+        }
+        if (!threw) {
+            EXPECT_GT(failures, 0) << "the prepare never allocated";
+            EXPECT_EQ(rig.plugin.preparedSampleRate(), failingRate);
+            return;
+        }
+        ++failures;
+        ASSERT_EQ(rig.plugin.preparedSampleRate(), 0.0) << k;
+        ASSERT_EQ(rig.plugin.driverState().capacity, 0) << k;
+        runNoise(rig, failingRate);
+        ASSERT_EQ(peak(rig.outL) + peak(rig.outR), 0.0) << k;
+
+        rig.plugin.reset(failingRate);
+        ASSERT_EQ(rig.plugin.preparedSampleRate(), failingRate) << k;
+        runNoise(rig, failingRate);
+        ASSERT_GT(peak(rig.outL), 1e-3) << k;
+    }
+    FAIL() << "prepare kept failing";
+}
+
+TEST(PrepareFailure, FirstPrepareRunningOutOfMemoryStaysSilent) { sweepFailures(0.0, 48000.0); }
+
+TEST(PrepareFailure, RatePrepareRunningOutOfMemoryStaysSilent) { sweepFailures(44100.0, 192000.0); }
+
+}  // namespace
+}  // namespace halcyra
