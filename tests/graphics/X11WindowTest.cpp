@@ -38,10 +38,11 @@ public:
             }
         }
         if (access("/usr/bin/Xvfb", X_OK) != 0) return;
-        const std::string display = ":" + std::to_string(90 + getpid() % 400);
+        std::string display(1, ':');
+        display += std::to_string(90 + getpid() % 400);
         mServer = fork();
         if (mServer == 0) {
-            execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+            execl("/usr/bin/Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
                   static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -49,14 +50,14 @@ public:
         setenv("DISPLAY", display.c_str(), 1);
         for (int i = 0; i < 100 && !available; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            if (Display* probe = XOpenDisplay(nullptr)) {
-                XCloseDisplay(probe);
-                available = true;
-            }
+            // Held open for the whole run: a server with no clients left may reset
+            // and refuse connections for a moment.
+            if ((mKeepAlive = XOpenDisplay(nullptr)) != nullptr) available = true;
         }
     }
 
     void TearDown() override {
+        if (mKeepAlive != nullptr) XCloseDisplay(mKeepAlive);
         if (mServer > 0) {
             kill(mServer, SIGTERM);
             waitpid(mServer, nullptr, 0);
@@ -65,6 +66,7 @@ public:
 
 private:
     pid_t mServer = -1;
+    Display* mKeepAlive = nullptr;
 };
 
 const auto* const kDisplayEnvironment = ::testing::AddGlobalTestEnvironment(new VirtualDisplay);
