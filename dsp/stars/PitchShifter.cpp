@@ -17,7 +17,7 @@ constexpr float kPeakThreshold = 1e-7f;
 
 float wrapPhase(float p) { return p - kTwoPi * std::nearbyint(p / kTwoPi); }
 
-Complex unit(Complex z) { return z / std::max(std::abs(z), kMagnitudeFloor); }
+Complex unit(Complex z) { return z * (1.0f / std::sqrt(std::max(std::norm(z), kMagnitudeFloor * kMagnitudeFloor))); }
 
 template <typename T>
 T interpolate(const std::vector<T>& v, float position) {
@@ -113,9 +113,10 @@ void PitchShifter::processFrame() {
     // Zero-phase framing: the frame's centre goes to index 0, so a steady partial has
     // nearly constant phase across its main lobe and spectra interpolate cleanly.
     std::fill_n(time, size, 0.0f);
-    for (int t = 0; t < n; ++t) {
+    for (int t = 0, r = inputPos_; t < n; ++t) {
         const int idx = t - half < 0 ? t - half + size : t - half;
-        time[idx] = window_[static_cast<std::size_t>(t)] * inputRing_[static_cast<std::size_t>((inputPos_ + t) % n)];
+        time[idx] = window_[static_cast<std::size_t>(t)] * inputRing_[static_cast<std::size_t>(r)];
+        if (++r == n) r = 0;
     }
     fft_.forward();
     const Complex* analysed = fft_.spectrumBuffer();
@@ -258,8 +259,8 @@ void PitchShifter::synthesiseSpectrum() {
         const int bin = std::clamp(static_cast<int>(std::nearbyint(p.outputBin)), 0, bins_ - 1);
         const Complex carried = previousOutput_[static_cast<std::size_t>(bin)] * std::polar(1.0f, p.rotation);
         const Complex input = interpolate(spectrum_, mapPosition_[static_cast<std::size_t>(bin)]);
-        // Reuse the slot: the rotation is no longer needed, keep the phase as an angle.
-        p.rotation = std::arg(std::norm(carried) > 1e-30f ? carried : input);
+        p.phase = unit(std::norm(carried) > 1e-30f ? carried : input);
+        p.inputReference = std::conj(input);
     }
 
     for (int b = 0; b < bins_; ++b) {
@@ -275,9 +276,7 @@ void PitchShifter::synthesiseSpectrum() {
         } else {
             // Neighbouring bins keep the phase relation the input had to the peak's bin.
             const Peak& p = peaks_[static_cast<std::size_t>(owner)];
-            const int peakBin = std::clamp(static_cast<int>(std::nearbyint(p.outputBin)), 0, bins_ - 1);
-            const Complex reference = interpolate(spectrum_, mapPosition_[static_cast<std::size_t>(peakBin)]);
-            phase = std::polar(1.0f, p.rotation) * unit(input * std::conj(reference));
+            phase = p.phase * unit(input * p.inputReference);
         }
         output_[ub] = magnitude * phase;
     }

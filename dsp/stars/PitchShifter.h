@@ -34,6 +34,8 @@ private:
         float inputBin;   // true input frequency in bins
         float outputBin;  // where it lands
         float rotation;   // output phase advance over one hop (radians)
+        std::complex<float> phase;           // unit phase given to the shifted peak's bin
+        std::complex<float> inputReference;  // conjugate input value the peak's bin maps to
     };
 
     RealFft fft_;

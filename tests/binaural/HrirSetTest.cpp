@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "dsp/stars/BandLoudness.h"
+#include "dsp/stars/EmbeddedKemar.h"
+#include "dsp/stars/HrirSet.h"
+
+namespace halcyra {
+namespace {
+
+double pairLoudness(const HrirPair& p, double sr) {
+    return bandLoudness(p.left.data(), static_cast<int>(p.left.size()), sr) +
+           bandLoudness(p.right.data(), static_cast<int>(p.right.size()), sr);
+}
+
+// A spread of directions like the sky's: azimuth -90..90, elevation -10..45.
+struct Directions {
+    std::vector<float> az, el;
+    explicit Directions(int count) {
+        for (int i = 0; i < count; ++i) {
+            az.push_back(-90.0f + 180.0f * static_cast<float>(i) / static_cast<float>(count - 1));
+            el.push_back(-10.0f + 55.0f * static_cast<float>((i * 7) % count) / static_cast<float>(count - 1));
+        }
+    }
+};
+
+TEST(HrirSet, EmbeddedFileIsTheKemarSofa) {
+    ASSERT_EQ(kemarSofaSize(), 1173158u);
+    // HDF5 signature at the start of the file.
+    const unsigned char* d = kemarSofaData();
+    EXPECT_EQ(d[0], 0x89);
+    EXPECT_EQ(d[1], 'H');
+    EXPECT_EQ(d[2], 'D');
+    EXPECT_EQ(d[3], 'F');
+}
+
+TEST(HrirSet, TapCountFollowsTheLibraryLengthAtEachRate) {
+    const Directions dirs(8);
+    HrirSet set;
+    ASSERT_TRUE(set.build(kemarSofaData(), kemarSofaSize(), 44100.0, 8, dirs.az.data(), dirs.el.data()));
+    EXPECT_EQ(set.libraryFilterLength(), 512);
+    EXPECT_EQ(set.taps(), 256);
+    ASSERT_TRUE(set.build(kemarSofaData(), kemarSofaSize(), 48000.0, 8, dirs.az.data(), dirs.el.data()));
+    EXPECT_GT(set.libraryFilterLength(), 512);  // resampled up
+    EXPECT_EQ(set.taps(), 256);
+    EXPECT_EQ(set.size(), 8);
+    for (int i = 0; i < set.size(); ++i) {
+        EXPECT_EQ(set.pair(i).left.size(), 256u);
+        EXPECT_EQ(set.pair(i).right.size(), 256u);
+        EXPECT_GE(set.pair(i).leftDelay, 0.0f);
+        EXPECT_TRUE(std::isfinite(set.pair(i).rightDelay));
+    }
+    // A short cap is honoured.
+    ASSERT_TRUE(set.build(kemarSofaData(), kemarSofaSize(), 44100.0, 8, dirs.az.data(), dirs.el.data(), 100));
+    EXPECT_EQ(set.taps(), 100);
+    EXPECT_EQ(set.pair(3).left.size(), 100u);
+}
+
+TEST(HrirSet, RejectsMissingOrBrokenData) {
+    const Directions dirs(4);
+    HrirSet set;
+    ASSERT_TRUE(set.build(kemarSofaData(), kemarSofaSize(), 48000.0, 4, dirs.az.data(), dirs.el.data()));
+    EXPECT_FALSE(set.build(nullptr, 100, 48000.0, 4, dirs.az.data(), dirs.el.data()));
+    EXPECT_FALSE(set.loaded());
+    EXPECT_EQ(set.size(), 0);
+    EXPECT_FALSE(set.build(kemarSofaData(), kemarSofaSize(), 0.0, 4, dirs.az.data(), dirs.el.data()));
+    EXPECT_FALSE(set.build(kemarSofaData(), kemarSofaSize(), 48000.0, 4, nullptr, dirs.el.data()));
+    std::vector<unsigned char> garbage(4096, 0x5A);
+    EXPECT_FALSE(set.build(garbage.data(), garbage.size(), 48000.0, 4, dirs.az.data(), dirs.el.data()));
+    EXPECT_FALSE(set.loaded());
+}
+
+// Energy-weighted arrival: the first sample reaching 20 % of the ear's peak, in samples,
+// including the pair's interaural delay.
+double arrival(const std::vector<float>& taps, float delaySeconds, double sr) {
+    float peak = 0.0f;
+    for (float t : taps) peak = std::max(peak, std::fabs(t));
+    for (std::size_t i = 0; i < taps.size(); ++i)
+        if (std::fabs(taps[i]) >= 0.2f * peak) return static_cast<double>(i) + delaySeconds * sr;
+    return 1e9;
+}
+
+double energy(const std::vector<float>& taps) {
+    double e = 0.0;
+    for (float t : taps) e += static_cast<double>(t) * t;
+    return e;
+}
+
+TEST(HrirSet, PositiveAzimuthIsHeardOnTheRight) {
+    const std::vector<float> az = {60.0f, -60.0f, 90.0f, -30.0f};
+    const std::vector<float> el = {0.0f, 0.0f, 20.0f, 40.0f};
+    for (double sr : {44100.0, 48000.0}) {
+        HrirSet set;
+        ASSERT_TRUE(set.build(kemarSofaData(), kemarSofaSize(), sr, 4, az.data(), el.data()));
+        for (int i = 0; i < 4; ++i) {
+            const HrirPair& p = set.pair(i);
+            const bool right = az[static_cast<std::size_t>(i)] > 0.0f;
+            const double louder = right ? energy(p.right) : energy(p.left);
+            const double quieter = right ? energy(p.left) : energy(p.right);
+            EXPECT_GT(louder, 2.0 * quieter) << "point " << i << " at " << sr;
+            const double near = right ? arrival(p.right, p.rightDelay, sr) : arrival(p.left, p.leftDelay, sr);
+            const double far = right ? arrival(p.left, p.leftDelay, sr) : arrival(p.right, p.rightDelay, sr);
+            EXPECT_LT(near, far) << "point " << i << " at " << sr;
+        }
+    }
+}
+
+TEST(HrirSet, NormalisationBringsEveryPairToTheMedianLoudness) {
+    const int count = 128;
+    const Directions dirs(count);
+    const double sr = 48000.0;
+    HrirSet raw, levelled;
+    ASSERT_TRUE(raw.build(kemarSofaData(), kemarSofaSize(), sr, count, dirs.az.data(), dirs.el.data(), 256, false));
+    ASSERT_TRUE(levelled.build(kemarSofaData(), kemarSofaSize(), sr, count, dirs.az.data(), dirs.el.data()));
+
+    std::vector<double> before(count);
+    for (int i = 0; i < count; ++i) before[static_cast<std::size_t>(i)] = pairLoudness(raw.pair(i), sr);
+    std::vector<double> sorted = before;
+    std::sort(sorted.begin(), sorted.end());
+    const double median = sorted[count / 2];
+    ASSERT_GT(median, 0.0);
+    ASSERT_GT(sorted.back() / sorted.front(), 1.1);  // the raw set really is uneven
+
+    int medianIndex = -1;
+    for (int i = 0; i < count; ++i) {
+        EXPECT_NEAR(pairLoudness(levelled.pair(i), sr) / median, 1.0, 1e-5) << i;
+        if (before[static_cast<std::size_t>(i)] == median) medianIndex = i;
+    }
+    ASSERT_GE(medianIndex, 0);
+    // The median pair itself is left as it was.
+    EXPECT_EQ(levelled.pair(medianIndex).left, raw.pair(medianIndex).left);
+    EXPECT_EQ(levelled.pair(medianIndex).right, raw.pair(medianIndex).right);
+}
+
+}  // namespace
+}  // namespace halcyra
