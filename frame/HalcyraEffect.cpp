@@ -136,11 +136,11 @@ int32 PLUGIN_API HalcyraEffect::getBusCount(MediaType type, BusDirection) { retu
 
 tresult PLUGIN_API HalcyraEffect::getBusInfo(MediaType type, BusDirection dir, int32 index, BusInfo& bus) {
     return guarded([&]() -> tresult {
-        if (type != kAudio || index != 0 || (dir != kInput && dir != kOutput)) return kInvalidArgument;
+        if (type != kAudio || index != 0 || (dir != BusDirections::kInput && dir != BusDirections::kOutput)) return kInvalidArgument;
         bus.mediaType = kAudio;
         bus.direction = dir;
-        bus.channelCount = SpeakerArr::getChannelCount(dir == kInput ? inputArrangement_ : outputArrangement_);
-        copyToUtf16(dir == kInput ? "Input" : "Output", bus.name, 128);
+        bus.channelCount = SpeakerArr::getChannelCount(dir == BusDirections::kInput ? inputArrangement_ : outputArrangement_);
+        copyToUtf16(dir == BusDirections::kInput ? "Input" : "Output", bus.name, 128);
         bus.busType = kMain;
         bus.flags = BusInfo::kDefaultActive;
         return kResultTrue;
@@ -151,8 +151,8 @@ tresult PLUGIN_API HalcyraEffect::getRoutingInfo(RoutingInfo&, RoutingInfo&) { r
 
 tresult PLUGIN_API HalcyraEffect::activateBus(MediaType type, BusDirection dir, int32 index, TBool state) {
     if (type != kAudio || index != 0) return kInvalidArgument;
-    if (dir == kInput) inputBusActive_ = state != 0;
-    else if (dir == kOutput) outputBusActive_ = state != 0;
+    if (dir == BusDirections::kInput) inputBusActive_ = state != 0;
+    else if (dir == BusDirections::kOutput) outputBusActive_ = state != 0;
     else return kInvalidArgument;
     return kResultTrue;
 }
@@ -180,8 +180,8 @@ tresult PLUGIN_API HalcyraEffect::setBusArrangements(SpeakerArrangement* inputs,
 
 tresult PLUGIN_API HalcyraEffect::getBusArrangement(BusDirection dir, int32 index, SpeakerArrangement& arr) {
     if (index != 0) return kInvalidArgument;
-    if (dir == kInput) arr = inputArrangement_;
-    else if (dir == kOutput) arr = outputArrangement_;
+    if (dir == BusDirections::kInput) arr = inputArrangement_;
+    else if (dir == BusDirections::kOutput) arr = outputArrangement_;
     else return kInvalidArgument;
     return kResultTrue;
 }

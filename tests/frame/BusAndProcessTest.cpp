@@ -1,0 +1,169 @@
+// The processing contract with the host: layouts, set-up, activation, odd calls.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "FrameTestSupport.h"
+#include "pluginterfaces/vst/vstspeaker.h"
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+using halcyra::host::ProcessSettings;
+using namespace halcyra::test;
+
+namespace {
+
+using halcyra::host::PluginInstance;
+
+SpeakerArrangement arrangement(PluginInstance& p, BusDirection dir) {
+    SpeakerArrangement arr = 0;
+    EXPECT_EQ(p.processor()->getBusArrangement(dir, 0, arr), kResultTrue);
+    return arr;
+}
+
+TEST(Buses, MonoAndStereoInputsToStereoAreAccepted) {
+    auto p = makeInstance();
+    EXPECT_EQ(p->setBusArrangement(SpeakerArr::kMono, SpeakerArr::kStereo), kResultTrue);
+    EXPECT_EQ(arrangement(*p, kInput), SpeakerArr::kMono);
+    BusInfo info{};
+    ASSERT_EQ(p->component()->getBusInfo(kAudio, kInput, 0, info), kResultTrue);
+    EXPECT_EQ(info.channelCount, 1);
+    EXPECT_EQ(p->setBusArrangement(SpeakerArr::kStereo, SpeakerArr::kStereo), kResultTrue);
+    EXPECT_EQ(arrangement(*p, kInput), SpeakerArr::kStereo);
+    ASSERT_EQ(p->component()->getBusInfo(kAudio, kOutput, 0, info), kResultTrue);
+    EXPECT_EQ(info.channelCount, 2);
+    EXPECT_EQ(info.busType, kMain);
+}
+
+TEST(Buses, OtherLayoutsAreRefusedAndAdaptedToTheNearest) {
+    auto p = makeInstance();
+    EXPECT_EQ(p->setBusArrangement(SpeakerArr::k51, SpeakerArr::kStereo), kResultFalse);
+    EXPECT_EQ(arrangement(*p, kInput), SpeakerArr::kStereo);
+    EXPECT_EQ(p->setBusArrangement(SpeakerArr::kMono, SpeakerArr::kMono), kResultFalse);
+    EXPECT_EQ(arrangement(*p, kInput), SpeakerArr::kMono);
+    EXPECT_EQ(arrangement(*p, kOutput), SpeakerArr::kStereo);
+    SpeakerArrangement in = SpeakerArr::kStereo, out = SpeakerArr::kStereo;
+    EXPECT_EQ(p->processor()->setBusArrangements(&in, 2, &out, 1), kResultFalse);  // two input buses
+    EXPECT_EQ(p->processor()->setBusArrangements(nullptr, 0, &out, 1), kResultFalse);
+}
+
+TEST(Buses, CountsAndIndexRanges) {
+    auto p = makeInstance();
+    IComponent* c = p->component();
+    EXPECT_EQ(c->getBusCount(kAudio, kInput), 1);
+    EXPECT_EQ(c->getBusCount(kAudio, kOutput), 1);
+    EXPECT_EQ(c->getBusCount(kEvent, kInput), 0);
+    BusInfo info{};
+    EXPECT_NE(c->getBusInfo(kAudio, kInput, 1, info), kResultTrue);
+    EXPECT_NE(c->getBusInfo(kAudio, kOutput, -1, info), kResultTrue);
+    EXPECT_NE(c->getBusInfo(kEvent, kInput, 0, info), kResultTrue);
+    EXPECT_NE(c->activateBus(kAudio, kInput, 3, true), kResultTrue);
+    SpeakerArrangement arr = 0;
+    EXPECT_NE(p->processor()->getBusArrangement(kOutput, 1, arr), kResultTrue);
+}
+
+TEST(Processing, ZeroFramesWithNullBuffersFlushesParametersOnly) {
+    ProcessSettings s;
+    auto p = startedInstance(s);
+    ProcessData data{};
+    data.numSamples = 0;
+    data.symbolicSampleSize = kSample32;
+    halcyra::host::HostParameterChanges changes;
+    changes.add(1, 0, 0.25);  // Mix
+    data.inputParameterChanges = &changes;
+    EXPECT_EQ(p->processor()->process(data), kResultOk);
+    EXPECT_DOUBLE_EQ(plainValue(*p, 1), 25.0);
+
+    // Zero-channel buses and null channel arrays are not touched either.
+    AudioBusBuffers in{}, out{};
+    data.numInputs = data.numOutputs = 1;
+    data.inputs = &in;
+    data.outputs = &out;
+    data.numSamples = 64;
+    data.inputParameterChanges = nullptr;
+    EXPECT_EQ(p->processor()->process(data), kResultOk);
+    out.numChannels = 2;  // channels claimed, buffers missing
+    EXPECT_EQ(p->processor()->process(data), kResultOk);
+}
+
+TEST(Processing, AnyBlockSizeGivesFiniteAudioOfTheSameLength) {
+    const std::vector<double> x = testSignal(30000, 7);
+    for (int block : {1, 31, 4096, 10000}) {
+        ProcessSettings s;
+        s.maxBlockSize = block;
+        auto p = startedInstance(s);
+        const Stereo y = render(*p, {x, x}, block, false);
+        ASSERT_EQ(y.left.size(), x.size()) << block;
+        EXPECT_TRUE(allFinite(y)) << block;
+        EXPECT_GT(peak(y.left), 1e-4) << "a reverb at full mix answers a loud input; block " << block;
+    }
+}
+
+TEST(Processing, SilentInputGivesFiniteOutputAndHonestSilenceFlags) {
+    ProcessSettings s;
+    s.maxBlockSize = 512;
+    auto p = startedInstance(s);
+    std::vector<float> zeros(512, 0.0f), l(512), r(512);
+    const float* in[2] = {zeros.data(), zeros.data()};
+    float* out[2] = {l.data(), r.data()};
+    for (int block = 0; block < 200; ++block) {
+        ASSERT_EQ(p->process(in, out, 512), kResultOk);
+        for (int c = 0; c < 2; ++c) {
+            const std::vector<float>& ch = c == 0 ? l : r;
+            bool silent = true;
+            for (float v : ch) {
+                ASSERT_TRUE(std::isfinite(v));
+                silent = silent && v == 0.0f;
+            }
+            // A channel flagged silent must be silent; an unflagged silent channel only costs the host work.
+            if (p->lastOutputSilenceFlags() & (1ull << c)) {
+                EXPECT_TRUE(silent) << "block " << block;
+            }
+        }
+    }
+}
+
+TEST(Processing, ReportsATailThatCoversTheDecay) {
+    ProcessSettings s;
+    s.sampleRate = 48000;
+    auto p = startedInstance(s);
+    const uint32 tail = p->processor()->getTailSamples();
+    EXPECT_NE(tail, kNoTail);
+    EXPECT_NE(tail, kInfiniteTail);
+    EXPECT_GE(tail, 48000u) << "the default sound decays for seconds, not less";
+    EXPECT_EQ(p->processor()->getLatencySamples(), 0u);
+}
+
+TEST(Processing, SetupIsRefusedWhileActiveAndForNonsenseRates) {
+    auto p = makeInstance();
+    ProcessSetup setup{kRealtime, kSample32, 512, 48000.0};
+    EXPECT_EQ(p->processor()->setupProcessing(setup), kResultOk);
+    setup.sampleRate = std::nan("");
+    EXPECT_NE(p->processor()->setupProcessing(setup), kResultOk);
+    setup.sampleRate = -44100.0;
+    EXPECT_NE(p->processor()->setupProcessing(setup), kResultOk);
+    setup.sampleRate = 48000.0;
+    setup.symbolicSampleSize = 7;
+    EXPECT_NE(p->processor()->setupProcessing(setup), kResultOk);
+    EXPECT_EQ(p->processor()->canProcessSampleSize(kSample64), kResultTrue);
+    EXPECT_NE(p->processor()->canProcessSampleSize(7), kResultTrue);
+}
+
+TEST(Processing, OddRatesAndRepeatedLifeCyclesKeepWorking) {
+    auto p = makeInstance();
+    const std::vector<double> x = testSignal(2000, 3);
+    for (double rate : {22050.0, 1234.5678, 123456.78, 384000.0, 44100.0}) {
+        ProcessSettings s;
+        s.sampleRate = rate;
+        s.maxBlockSize = 333;
+        p->configure(s);
+        p->start();
+        EXPECT_TRUE(allFinite(render(*p, {x, x}, 333, false))) << rate;
+        p->stop();
+        EXPECT_EQ(p->component()->terminate(), kResultOk);
+        EXPECT_EQ(p->component()->initialize(nullptr), kResultOk);
+    }
+}
+
+}  // namespace

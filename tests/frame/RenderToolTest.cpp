@@ -1,0 +1,168 @@
+// halcyra-render as a user meets it: every bad input is one clear line, a non-zero
+// exit and no output file; a good render has the promised length and sane levels.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iterator>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+class RenderTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::path(HALCYRA_TEST_TMP) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    RunResult run(const std::string& args) const {
+        const std::string outFile = path("stdout.txt"), errFile = path("stderr.txt");
+        const std::string command =
+            std::string("'") + HALCYRA_RENDER_PATH + "' " + args + " >'" + outFile + "' 2>'" + errFile + "'";
+        const int status = std::system(command.c_str());
+        RunResult r;
+        r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = slurp(outFile);
+        r.err = slurp(errFile);
+        fs::remove(outFile);
+        fs::remove(errFile);
+        return r;
+    }
+
+    static std::string slurp(const std::string& file) {
+        std::ifstream in(file);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    // Only the output we asked for may appear, and for a failed render not even that.
+    std::vector<std::string> filesLeft() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_)) names.push_back(e.path().filename().string());
+        return names;
+    }
+
+    void expectFailure(const std::string& args, const std::string& message) {
+        const RunResult r = run(args);
+        EXPECT_NE(r.exitCode, 0) << args;
+        EXPECT_NE(r.err.find(message), std::string::npos) << args << "\nstderr: " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+        EXPECT_FALSE(fs::exists(path("out.wav"))) << args;
+        for (const std::string& name : filesLeft()) ADD_FAILURE() << "left behind: " << name << " by " << args;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(RenderTool, BadParameterSettingsAreRefused) {
+    const std::string out = " impulse '" + path("out.wav") + "'";
+    expectFailure("--set Loudness=3" + out, "unknown parameter 'Loudness'");
+    expectFailure("--set Events=Planet" + out, "unknown value 'Planet' for Events (one of: Auto, Star, Comet)");
+    expectFailure("--set Mix=150" + out, "out of range for Mix (0 to 100 %)");
+    expectFailure("--set Decay=0.1" + out, "out of range for Decay (0.3 to 4 s)");
+    expectFailure("--set Mix" + out, "--set needs NAME=VALUE");
+}
+
+TEST_F(RenderTool, BadFilesAndModulesAreRefused) {
+    expectFailure("'" + path("missing.wav") + "' '" + path("out.wav") + "'", "cannot read input");
+    expectFailure("--plugin '" HALCYRA_NO_FACTORY_MODULE "' impulse '" + path("out.wav") + "'", "has no plug-in factory");
+    expectFailure("--plugin '" HALCYRA_NO_EFFECT_MODULE "' impulse '" + path("out.wav") + "'", "has no audio-effect class");
+    expectFailure("--plugin '" + path("Nothing.vst3") + "' impulse '" + path("out.wav") + "'", "no module at");
+    expectFailure("--rate 0 impulse '" + path("out.wav") + "'", "--rate must be between");
+    expectFailure("--block many impulse '" + path("out.wav") + "'", "--block needs a number");
+    expectFailure("impulse '" + path("no-such-folder/out.wav") + "'", "cannot write output");
+}
+
+TEST_F(RenderTool, OutputMayNotOverwriteTheInput) {
+    const RunResult made = run("--tail 0 --rate 8000 impulse '" + path("in.wav") + "'");
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const auto before = fs::file_size(path("in.wav"));
+    const RunResult r = run("'" + path("in.wav") + "' '" + dir_.string() + "/./in.wav'");
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_NE(r.err.find("is the input file"), std::string::npos) << r.err;
+    EXPECT_EQ(fs::file_size(path("in.wav")), before);
+}
+
+TEST_F(RenderTool, HelpShowsTheUsage) {
+    const RunResult r = run("--help");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("usage: halcyra-render"), std::string::npos);
+    EXPECT_NE(r.out.find("--user-preset NAME"), std::string::npos);
+}
+
+TEST_F(RenderTool, DemoRendersWithTheTailAndSaneLevels) {
+    const RunResult r = run("--rate 24000 --tail 2 --set Events=Comet --set \"Output=-6 dB\" --state-out '" +
+                            path("state.bin") + "' demo '" + path("out.wav") + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("240000 frames, 10.00 s"), std::string::npos) << r.out;  // 8 s demo + 2 s tail
+
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path("out.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_EQ(info.samplerate, 24000);
+    EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    std::vector<float> samples(static_cast<std::size_t>(info.frames * 2));
+    ASSERT_EQ(sf_readf_float(f, samples.data(), info.frames), info.frames);
+    sf_close(f);
+    float peak = 0.0f, tailPeak = 0.0f;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        ASSERT_TRUE(std::isfinite(samples[i]));
+        peak = std::max(peak, std::fabs(samples[i]));
+        if (i >= static_cast<std::size_t>(8 * 24000 * 2)) tailPeak = std::max(tailPeak, std::fabs(samples[i]));
+    }
+    EXPECT_GT(peak, 0.01f);
+    EXPECT_LT(peak, 1.0f);
+    EXPECT_GT(tailPeak, 1e-4f) << "the reverb still rings after the input ends";
+
+    // The saved state carries the settings made on the command line.
+    std::ifstream state(path("state.bin"), std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(state)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 164u);
+    double events = 0.0, output = 0.0;
+    std::memcpy(&events, bytes.data() + 80, 8);
+    std::memcpy(&output, bytes.data() + 88, 8);
+    EXPECT_EQ(events, 2.0);
+    EXPECT_DOUBLE_EQ(output, -6.0);
+}
+
+TEST_F(RenderTool, StateFileRestoresSettings) {
+    ASSERT_EQ(run("--tail 0 --rate 8000 --set Mix=0 --state-out '" + path("s.bin") + "' impulse '" + path("a.wav") + "'").exitCode, 0);
+    const RunResult r = run("--tail 0 --rate 8000 --state-in '" + path("s.bin") + "' impulse '" + path("b.wav") + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // Dry only: the impulse at frame 0 and nothing after it.
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path("b.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(f, nullptr);
+    std::vector<float> samples(static_cast<std::size_t>(info.frames * 2));
+    sf_readf_float(f, samples.data(), info.frames);
+    sf_close(f);
+    float later = 0.0f;
+    for (std::size_t i = 2000; i < samples.size(); ++i) later = std::max(later, std::fabs(samples[i]));
+    EXPECT_GT(std::fabs(samples[0]), 0.1f);
+    EXPECT_LT(later, 1e-6f);
+}
+
+}  // namespace
