@@ -12,6 +12,8 @@
 #include "dsp/reverb/ReverbEngine.h"
 #include "dsp/reverb/ReverbSettings.h"
 #include "dsp/stars/EditorCommandQueue.h"
+#include "dsp/stars/OnsetDetector.h"
+#include "dsp/stars/StarEngine.h"
 #include "plugin/BlockIO.h"
 #include "plugin/DriverProbe.h"
 #include "plugin/LowShelf.h"
@@ -34,6 +36,8 @@ public:
     double tailSeconds() const;
 
     const BlockTrace& trace() const { return trace_; }
+    // The star engine as the last block left it (tests and diagnostics).
+    const StarEngine& starEngine() const { return stars_; }
     DriverState state() const;
 
 private:
@@ -80,9 +84,8 @@ private:
     void updateMeters(const OutputTally& tally, int frames, const BlockCoefficients& k);
     void publishSnapshot();
 
-    // Star path. The star output is silent until the star engine is wired in:
-    // these hooks sit where the star voices join the block, and for now only keep
-    // the editor's command queue drained and the star buffers zero.
+    // Star path (BlockDriverStarPath.cpp): these hooks sit where the star voices
+    // join the block.
     void prepareStarPath(double sampleRate);
     void recalibrateMapping();
     void clearStarPath();
@@ -139,6 +142,18 @@ private:
     float subBlockCoefficient_ = 0;
     double cachedOutputDb_ = 0.0;
     float cachedOutputGain_ = 1.0f;
+
+    // Star path.
+    OnsetDetector onsets_;
+    StarEngine stars_;
+    const float starLevelADb_ = 0.0f;  // fixed star output level
+    float starGainA_ = 1.0f;
+    float level_ = 0.5f, character_ = 0.5f, starMix_ = 0.0f;  // smoothed per block
+    float onsetActivity_ = 0.0f, onsetRatio_ = 0.0f, onsetLevel_ = 0.0f;
+    // Samples of star feedback the previous sub-block left; beyond them it is stale.
+    int starFeedbackFrames_ = 0;
+    int onsetGainFrames_ = -1;
+    float onsetGainCoefficient_ = 0.0f;
 
     // Decay time of the running mapping, for tail queries from other threads.
     std::atomic<float> decayTime_{3.0f};

@@ -1,50 +1,153 @@
-// The star path's places in the block driver. The star output is silent until
-// the star engine is wired in: for now these hooks keep the star buffers at
-// zero, the onset gain at 1 and the editor's command queue drained (commands are
-// dropped) so the queue can never fill up. The mapping calibration keeps its
-// construction value until the sky field can recompute it.
+// The star path's places in the block driver: onset detection on the mono input,
+// the star engine after the reverb, its feedback into the reverb input, 0.7 of it
+// in the wet signal, editor commands, and the star fields of the snapshot.
 #include <algorithm>
+#include <cmath>
 
+#include "dsp/reverb/WeatherMapping.h"
+#include "dsp/stars/SkyField.h"
 #include "plugin/BlockDriver.h"
+#include "plugin/OutputMath.h"
+#include "plugin/Parameters.h"
+#include "plugin/StarFeedback.h"
+#include "plugin/StarResponse.h"
 
 namespace halcyra {
 
-void BlockDriver::prepareStarPath(double) {}
+namespace {
+constexpr std::uint32_t kSkySeed = 1337;
+constexpr std::uint32_t kEventSeed = 0x51C0FFEE;
+}  // namespace
 
-void BlockDriver::recalibrateMapping() {}
+void BlockDriver::prepareStarPath(double sampleRate) {
+    onsets_.prepare(sampleRate);
+    stars_.prepare(sampleRate, kCapacity, kSkySeed, kEventSeed);
+    starFeedbackFrames_ = 0;
+    onsetGainFrames_ = -1;
+}
+
+void BlockDriver::recalibrateMapping() {
+    // A fixed, typical weather: the total sky weight it produces becomes the
+    // normaliser of the star rate, so a cloudier sky makes proportionally more stars.
+    WeatherInput in;
+    in.weather = 0.28f;
+    in.mix = 28.0f;
+    in.size = 0.5f;
+    in.brightness = 0.55f;
+    in.wind = 0.4f;
+    in.spacing = 0.6f;
+    in.gust = 0.4f;
+    in.monitor = 1;
+    in.rate = 0.28f;
+    in.primed = false;
+    const ReverbSettings s = computeWeatherMapping(in, 1.0f);
+    mappingCalibration_ = SkyField::calibrate(s.skyTargets, 1.5, kSkySeed, 750.0);
+}
 
 void BlockDriver::clearStarPath() {
+    onsets_.clear();
+    stars_.clear();
     std::fill(starFeedback_.begin(), starFeedback_.end(), 0.0f);
+    starFeedbackFrames_ = 0;
     meters_.onsetGain = 1.0f;
 }
 
-void BlockDriver::setStarEventMode() {}
+void BlockDriver::setStarEventMode() { stars_.setEventMode(asInt(params_.get(kEvents))); }
 
 void BlockDriver::drainCommands() {
-    commands_.drain([](const EditorCommand&) {});
+    commands_.drain([this](const EditorCommand& command) {
+        if (command.type == EditorCommandQueue::kSkyJump) {
+            // The sky jumps to the weather the parameters hold now, not the glide.
+            WeatherInput in;
+            in.weather = static_cast<float>(params_.get(kWeather));
+            in.mix = static_cast<float>(params_.get(kMix));
+            in.size = static_cast<float>(params_.get(kSize));
+            in.brightness = static_cast<float>(params_.get(kBrightness));
+            in.wind = static_cast<float>(params_.get(kWind));
+            in.spacing = static_cast<float>(params_.get(kSpacing));
+            in.gust = static_cast<float>(params_.get(kGust));
+            in.monitor = asInt(params_.get(kMonitor));
+            in.rate = static_cast<float>(params_.get(kRate));
+            in.primed = true;
+            stars_.skyJump(computeWeatherMapping(in, mappingCalibration_).skyTargets);
+        } else {
+            stars_.handleCommand(command, ReverbSettings{});
+        }
+    });
 }
 
-void BlockDriver::convertStarGains() {}
+void BlockDriver::convertStarGains() { starGainA_ = levelDbToGain(starLevelADb_); }
 
-void BlockDriver::smoothStarControls(bool, const BlockCoefficients&) {}
-
-void BlockDriver::writeStarBlockSettings(double) {}
-
-void BlockDriver::copySkyTargets(const ReverbSettings&) {}
-
-void BlockDriver::detectOnsets(int) {}
-
-void BlockDriver::updateOnsetGain(const ReverbSettings&, int) {}
-
-const float* BlockDriver::reverbInput(int) { return mono_.data(); }
-
-void BlockDriver::processStars(const ReverbSettings&, int n) {
-    std::fill(starLeft_.begin(), starLeft_.begin() + n, 0.0f);
-    std::fill(starRight_.begin(), starRight_.begin() + n, 0.0f);
+void BlockDriver::smoothStarControls(bool primed, const BlockCoefficients& k) {
+    const float level = static_cast<float>(params_.get(kLevel));
+    const float character = static_cast<float>(params_.get(kCharacter));
+    const float starMix = static_cast<float>(params_.get(kStarMix));
+    if (!primed) {
+        level_ = level;
+        character_ = character;
+        starMix_ = starMix;
+        return;
+    }
+    level_ += k.a45 * (level - level_);
+    character_ += k.a150 * (character - character_);
+    starMix_ += k.a150 * (starMix - starMix_);
 }
 
-void BlockDriver::updateStarFeedback(int) {}
+void BlockDriver::writeStarBlockSettings(double tempo) {
+    StarBlockSettings b;
+    b.starGain = starGainA_;
+    b.level = std::max(2.0f * level_, 0.0f);
+    b.character = std::clamp(character_, 0.0f, 1.0f);
+    b.attackMs = static_cast<float>(params_.get(kAttack));
+    b.decaySeconds = static_cast<float>(params_.get(kDecay));
+    b.responseMs = starResponseMs(params_.get(kResponse), asInt(params_.get(kResponseMode)), tempo);
+    stars_.setBlockSettings(b);
+}
 
-void BlockDriver::fillStarSnapshot(SkyFeed&) {}
+void BlockDriver::copySkyTargets(const ReverbSettings& s) { stars_.setSkyTargets(s.skyTargets); }
+
+void BlockDriver::detectOnsets(int n) {
+    onsets_.process(mono_.data(), n);
+    onsetActivity_ = onsets_.activity();
+    onsetRatio_ = onsets_.ratio();
+    onsetLevel_ = onsets_.level();
+}
+
+void BlockDriver::updateOnsetGain(const ReverbSettings& s, int n) {
+    if (n != onsetGainFrames_) {
+        onsetGainFrames_ = n;
+        onsetGainCoefficient_ = static_cast<float>(1.0 - std::exp(-n / (0.3 * sampleRate_)));
+    }
+    const float k = s.onsetBoost;
+    const float target = k > 0.0f ? (k * std::sqrt(std::max(onsetActivity_, 0.0f)) + 1.0f) / (k + 1.0f) : 1.0f;
+    meters_.onsetGain += (target - meters_.onsetGain) * onsetGainCoefficient_;
+}
+
+const float* BlockDriver::reverbInput(int n) {
+    if (starMix_ == 0.0f) return mono_.data();
+    mixStarFeedback(mono_.data(), starFeedback_.data(), starFeedbackFrames_, starMix_, n, reverbIn_.data());
+    return reverbIn_.data();
+}
+
+void BlockDriver::processStars(const ReverbSettings& s, int n) {
+    stars_.process(reverb_.diffusedFeed(), n, n / sampleRate_, onsetActivity_, onsetRatio_, onsetLevel_, s,
+                   starLeft_.data(), starRight_.data());
+}
+
+void BlockDriver::updateStarFeedback(int n) {
+    const float* l = starLeft_.data();
+    const float* r = starRight_.data();
+    float* feedback = starFeedback_.data();
+    for (int i = 0; i < n; ++i) feedback[i] = (l[i] + r[i]) * 0.5f;
+    starFeedbackFrames_ = n;
+}
+
+void BlockDriver::fillStarSnapshot(SkyFeed& feed) {
+    std::copy(stars_.skyValues(), stars_.skyValues() + kSkyPointCount, feed.weights);
+    const RecentEventList& recent = stars_.recentEvents();
+    feed.flashCount = std::min(recent.count(), kMaxRecentEvents);
+    std::copy(recent.data(), recent.data() + feed.flashCount, feed.flashes);
+    feed.activeVoices = stars_.activeVoiceCount();
+}
 
 }  // namespace halcyra

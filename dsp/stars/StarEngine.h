@@ -49,7 +49,9 @@ public:
                  float* outL, float* outR);
 
     void setBlockSettings(const StarBlockSettings& settings) { block_ = settings; }
+    const StarBlockSettings& blockSettings() const { return block_; }
     void setEventMode(int mode) { eventMode_ = mode; }
+    int eventMode() const { return eventMode_; }
     void setSkyTargets(const double* targets) { sky_.setTargets(targets); }
 
     // A star the editor asked for at `point`; ignored when 8 are waiting.

@@ -1,0 +1,225 @@
+// The star path inside the block driver: feedback into the reverb, Level 0,
+// response in beats, the snapshot's star fields, the onset gain, calibration, and
+// no allocation in the block callback while stars sound.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "dsp/reverb/WeatherMapping.h"
+#include "dsp/stars/SkyField.h"
+#include "dsp/stars/SkyPoints.h"
+#include "plugin/BlockDriver.h"
+#include "plugin/Parameters.h"
+#include "plugin/StarFeedback.h"
+#include "plugin/StarResponse.h"
+#include "support/AllocationCounter.h"
+
+using namespace halcyra;
+
+namespace {
+constexpr double kSampleRate = 48000.0;
+
+struct Driver {
+    ParameterStore params;
+    EditorCommandQueue commands;
+    SkyFeedTripleBuffer feedBuffer;
+    SkyFeedReader reader{feedBuffer};
+    BlockDriver driver{params, commands, feedBuffer};
+    std::vector<double> inL, inR, outL, outR;
+    double tempo = 120.0;
+
+    Driver() {
+        params.set(kEvents, 1);  // "Star": stars come from requests only, so runs compare
+        params.set(kLevel, 1.0);
+        params.set(kMix, 100.0);
+        driver.reset(kSampleRate);
+    }
+    void click(float azimuth, float elevation) {
+        commands.push(EditorCommand{EditorCommandQueue::kStarRequest, azimuth, elevation, 1});
+    }
+    // One block of the same deterministic noise for every driver (seeded by block index).
+    void run(int frames, unsigned block, double amplitude = 0.3) {
+        inL.resize(static_cast<std::size_t>(frames));
+        inR.resize(static_cast<std::size_t>(frames));
+        outL.assign(static_cast<std::size_t>(frames), 0.0);
+        outR.assign(static_cast<std::size_t>(frames), 0.0);
+        std::mt19937 rng(block);
+        std::uniform_real_distribution<double> d(-amplitude, amplitude);
+        for (int i = 0; i < frames; ++i) inL[static_cast<std::size_t>(i)] = inR[static_cast<std::size_t>(i)] = d(rng);
+        const double* ins[] = {inL.data(), inR.data()};
+        double* outs[] = {outL.data(), outR.data()};
+        driver.process(BlockIO{ins, outs, 2, 2, frames, kSampleRate, tempo});
+    }
+    const SkyFeed& feed() {
+        reader.poll();
+        return reader.current();
+    }
+};
+
+void clickEveryFewBlocks(Driver& d, unsigned block) {
+    if (block % 25 == 0) {
+        d.click(-60.0f + static_cast<float>(block % 120), 20.0f);
+        d.click(40.0f, 40.0f);
+    }
+}
+}  // namespace
+
+TEST(StarPath, StarMixZeroKeepsTheReverbInputTheMonoInput) {
+    // The reverb level is measured before the stars join the wet signal: it shows
+    // exactly what the reverb was fed.
+    auto loud = std::make_unique<Driver>(), silent = std::make_unique<Driver>();
+    silent->params.set(kLevel, 0.0);
+    double outputDifference = 0.0;
+    for (unsigned b = 0; b < 200; ++b) {
+        clickEveryFewBlocks(*loud, b);
+        clickEveryFewBlocks(*silent, b);
+        loud->run(256, b);
+        silent->run(256, b);
+        ASSERT_EQ(loud->feed().reverbLevel, silent->feed().reverbLevel) << "block " << b;
+        for (std::size_t i = 0; i < 256; ++i) outputDifference += std::fabs(loud->outL[i] - silent->outL[i]);
+    }
+    // The stars still reach the output through the wet signal.
+    EXPECT_GT(outputDifference, 1e-3);
+    EXPECT_GT(loud->feed().activeVoices, 0);
+
+    // With Star Mix up, the same stars change what the reverb hears.
+    auto fedLoud = std::make_unique<Driver>(), fedSilent = std::make_unique<Driver>();
+    fedLoud->params.set(kStarMix, 1.0);
+    fedSilent->params.set(kStarMix, 1.0);
+    fedSilent->params.set(kLevel, 0.0);
+    bool differs = false;
+    for (unsigned b = 0; b < 300 && !differs; ++b) {
+        clickEveryFewBlocks(*fedLoud, b);
+        clickEveryFewBlocks(*fedSilent, b);
+        fedLoud->run(256, b);
+        fedSilent->run(256, b);
+        differs = fedLoud->feed().reverbLevel != fedSilent->feed().reverbLevel;
+    }
+    EXPECT_TRUE(differs);
+}
+
+TEST(StarPath, LevelZeroSilencesTheStars) {
+    auto withStars = std::make_unique<Driver>(), without = std::make_unique<Driver>();
+    withStars->params.set(kLevel, 0.0);
+    without->params.set(kLevel, 0.0);
+    withStars->params.set(kStarMix, 1.0);
+    without->params.set(kStarMix, 1.0);
+    for (unsigned b = 0; b < 200; ++b) {
+        clickEveryFewBlocks(*withStars, b);
+        withStars->run(128, b);
+        without->run(128, b);
+        ASSERT_EQ(withStars->outL, without->outL) << "block " << b;
+        ASSERT_EQ(withStars->outR, without->outR);
+    }
+    EXPECT_EQ(withStars->driver.starEngine().blockSettings().level, 0.0f);
+    EXPECT_GT(withStars->feed().activeVoices, 0);
+}
+
+TEST(StarPath, FeedbackBeyondThePreviousSubBlockCountsAsZero) {
+    const float mono[6] = {0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 0.6f};
+    const float feedback[6] = {1.0f, 1.0f, 1.0f, 9.0f, 9.0f, 9.0f};  // last three are stale
+    float out[6];
+    mixStarFeedback(mono, feedback, 3, 0.5f, 6, out);
+    for (int i = 0; i < 3; ++i) EXPECT_FLOAT_EQ(out[i], mono[i] + 0.5f);
+    for (int i = 3; i < 6; ++i) EXPECT_EQ(out[i], mono[i]);
+    // A shorter sub-block than the last uses only its own length.
+    mixStarFeedback(mono, feedback, 6, 1.0f, 2, out);
+    EXPECT_FLOAT_EQ(out[1], 1.2f);
+    // Nothing fresh (after a reset): the mono input itself.
+    mixStarFeedback(mono, feedback, 0, 1.0f, 6, out);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(out[i], mono[i]);
+}
+
+TEST(StarPath, ResponseInBeatsFollowsTheTempo) {
+    EXPECT_EQ(starResponseMs(0.0, 1, 120.0), 500);
+    EXPECT_EQ(starResponseMs(3000.0, 1, 120.0), 4000);
+    EXPECT_EQ(starResponseMs(0.0, 1, 0.0), 500);
+    EXPECT_EQ(starResponseMs(3000.0, 1, 0.0), 4000);
+    EXPECT_EQ(starResponseMs(1500.0, 1, 90.0), 3333);  // 4.5 rounds to 5 beats... of 666.7 ms
+    EXPECT_EQ(starResponseMs(1234.5, 0, 120.0), 1235);
+    EXPECT_EQ(starResponseMs(-5.0, 0, 120.0), 0);
+
+    Driver d;
+    d.params.set(kResponseMode, 1);
+    d.params.set(kResponse, 3000.0);
+    d.tempo = 0.0;
+    d.run(64, 0);
+    EXPECT_EQ(d.driver.starEngine().blockSettings().responseMs, 4000);
+    d.params.set(kResponse, 0.0);
+    d.tempo = 60.0;
+    d.run(64, 1);
+    EXPECT_EQ(d.driver.starEngine().blockSettings().responseMs, 1000);
+}
+
+TEST(StarPath, SnapshotCarriesTheSkyFlashesAndVoices) {
+    Driver d;
+    d.run(128, 0);
+    const SkyPoints& p = skyPoints();
+    d.click(p.azimuth(90), p.elevation(90));
+    d.run(128, 1);
+    const SkyFeed& feed = d.feed();
+    ASSERT_EQ(feed.flashCount, 1);
+    EXPECT_EQ(feed.flashes[0].point, 90);
+    EXPECT_EQ(feed.flashes[0].type, 1);
+    EXPECT_EQ(feed.flashes[1].point, -1);
+    EXPECT_EQ(feed.activeVoices, 1);
+    for (int j = 0; j < kSkyPointCount; ++j) ASSERT_EQ(feed.weights[j], d.driver.starEngine().skyValues()[j]);
+    // "Auto" ignores nothing the editor sends, but stars then come from the input.
+    EXPECT_EQ(d.driver.starEngine().eventMode(), 1);
+}
+
+TEST(StarPath, OnsetGainFollowsTheInputActivity) {
+    Driver quiet;
+    quiet.params.set(kRate, 1.0);  // onset boost 2: silence settles at 1/3
+    for (unsigned b = 0; b < 1000; ++b) quiet.run(128, b, 0.0);
+    EXPECT_NEAR(quiet.feed().onsetGain, 1.0f / 3.0f, 0.01f);
+    Driver still;
+    still.params.set(kRate, 0.0);  // no boost: stays 1
+    for (unsigned b = 0; b < 100; ++b) still.run(128, b, 0.0);
+    EXPECT_EQ(still.feed().onsetGain, 1.0f);
+}
+
+TEST(StarPath, PrepareCalibratesTheMappingFromTheSky) {
+    Driver d;
+    WeatherInput fixed;  // the calibration weather
+    const ReverbSettings s = computeWeatherMapping(fixed, 1.0f);
+    const float expected = SkyField::calibrate(s.skyTargets, 1.5, 1337, 750.0);
+    EXPECT_EQ(d.driver.state().mappingCalibration, expected);
+    EXPECT_GT(expected, 0.0f);
+    EXPECT_NE(expected, 6.0f);
+}
+
+TEST(StarPath, SkyJumpCommandUsesTheUnsmoothedParameters) {
+    Driver d;
+    d.run(128, 0);
+    d.params.set(kWind, 0.0);
+    d.commands.push(EditorCommand{EditorCommandQueue::kSkyJump, 0, 0, 0});
+    const double before = d.driver.starEngine().sky().skyTime();
+    d.run(128, 1);
+    // 500 pre-roll steps at sky speed 0.4 plus this block's own step.
+    EXPECT_NEAR(d.driver.starEngine().sky().skyTime() - before, 10.0, 0.01);
+    // The jump set the currents; the block's own mapping then retargets the glide.
+    EXPECT_NEAR(d.driver.starEngine().sky().currents()[6], 0.4, 0.01);
+}
+
+TEST(StarPath, BlockCallbackAllocatesNothingWithStarsSounding) {
+    Driver d;
+    d.params.set(kStarMix, 0.5);
+    d.run(128, 0);
+    d.run(10000, 1);  // sizes every buffer the test will touch
+    const int sizes[] = {32, 128, 4096, 10000, 77, 512};
+    test::AllocationCounter counter;
+    for (unsigned b = 0; b < 60; ++b) {
+        clickEveryFewBlocks(d, b * 5);
+        if (b % 20 == 7) d.commands.push(EditorCommand{EditorCommandQueue::kSkyJump, 0, 0, 0});
+        const int frames = sizes[b % 6];
+        const double* ins[] = {d.inL.data(), d.inR.data()};
+        double* outs[] = {d.outL.data(), d.outR.data()};
+        d.driver.process(BlockIO{ins, outs, 2, 2, frames, kSampleRate, 120.0});
+    }
+    EXPECT_EQ(counter.count(), 0u);
+    EXPECT_GT(d.driver.starEngine().activeVoiceCount(), 0);
+}
