@@ -47,8 +47,9 @@ IRECT Tooltip::BoxFor(float textWidth, float canvasW, float canvasH) const {
     const float h = kTooltipText.size + 10.0f;
     float left = mX + 10.0f;
     float top = mY + 18.0f;
-    if (left + w > canvasW) left = canvasW - w;
-    if (top + h > canvasH) top = mY - 8.0f - h;
+    constexpr float kMargin = 4.0f;
+    if (left + w > canvasW - kMargin) left = canvasW - kMargin - w;
+    if (top + h > canvasH - kMargin) top = mY - 8.0f - h;
     left = std::max(0.0f, left);
     top = std::max(0.0f, top);
     return {left, top, left + w, top + h};

@@ -3,6 +3,7 @@
 //   halcyra-graphics-demo [OUTPUT.png] [SCALE]
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "graphics/Canvas.h"
 #include "graphics/IGraphics.h"
@@ -71,7 +72,16 @@ int main(int argc, char** argv) {
         ui.AttachControl(knob, i + 1);
         knob->SetValue(0.15 + 0.25 * i);
     }
+    // The passing states: an open text entry and a tooltip after hovering.
+    auto* toggle = ui.AttachControl(new ITextControl(IRECT(698, 354, 746, 378), "H / S",
+                                                     IText(11, IColor(255, 206, 214, 226))));
+    toggle->SetIgnoreMouse(false);
+    toggle->SetTooltip("Headphones  /  Speakers");
     ui.EnableTooltips(true);
+    ui.OnMouseOver(720, 366, IMouseMod());
+    ui.OnFrame(1.0);
+    ui.CreateTextEntry(IRECT(222, 60, 332, 84), "My Sky", [](const std::string&) {},
+                       IText(14, IColor(255, 206, 214, 226)));
     if (!RenderToPng(ui, out)) {
         std::fprintf(stderr, "halcyra-graphics-demo: could not render %s\n", out);
         return 1;
