@@ -94,7 +94,8 @@ __attribute__((target("avx2"))) void textureNoiseAvx2(const NoiseTable& table, c
     if (j < count) textureNoiseScalar(table, x + j, y + j, count - j, rows, octaves, out + j);
 }
 
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+// The CPU model is filled in by a constructor that may run after ours: ask for it first.
+const bool kHasAvx2 = (__builtin_cpu_init(), __builtin_cpu_supports("avx2") != 0);
 
 }  // namespace
 #endif
