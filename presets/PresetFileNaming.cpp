@@ -39,7 +39,10 @@ std::string presetFileStem(std::string_view presetName) {
 
 std::string presetFileCandidate(std::string_view stem, unsigned attempt) {
     std::string name(stem);
-    if (attempt > 1) name += "-" + std::to_string(attempt);
+    if (attempt > 1) {
+        name += '-';
+        name += std::to_string(attempt);
+    }
     name += kPresetExtension;
     return name;
 }
