@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "dsp/stars/CloudCover.h"
 #include "dsp/stars/SkyPoints.h"
 #include "dsp/stars/TextureNoise.h"
 
@@ -247,35 +248,18 @@ const float* SkyField::step(double dt) {
     const double contrast = current_[kContrast];
     const double textureDepth = current_[kTextureDepth];
     const double hazeAmount = current_[kHaze];
-    const double softKnee = 0.8 * softness + 0.15;
     const double settle = 1.0 - std::exp(-dt / 0.015);
 
-    // Clouds that can cover a point this step.
-    int lit[kCloudCount];
-    double radius2[kCloudCount];
-    int litCount = 0;
+    double cover[kPointCount] = {};
     for (int i = 0; i < count; ++i) {
-        if (clouds_[i].weight > 0.0) {
-            radius2[litCount] = clouds_[i].radius * clouds_[i].radius;
-            lit[litCount++] = i;
-        }
+        const Cloud& c = clouds_[i];
+        if (!(c.weight > 0.0)) continue;
+        addCloudCover(CloudDisc{c.cx, c.cy, c.radius * c.radius, c.weight}, softness, pointX_, pointY_, kPointCount, cover);
     }
 
     for (int j = 0; j < kPointCount; ++j) {
-        const double px = pointX_[j], py = pointY_[j];
-        double cover = 0.0;
-        for (int m = 0; m < litCount; ++m) {
-            const Cloud& c = clouds_[lit[m]];
-            const double dy = py - c.cy, dx = px - c.cx;
-            const double d2 = dy * dy + dx * dx;
-            if (d2 < radius2[m]) {
-                const double g = 1.0 - d2 / radius2[m];
-                const double q = g * g;
-                cover += c.weight * (smoothStep(clamp01(q / softKnee)) * softness / 2.0 + (1.0 - softness / 2.0) * q);
-            }
-        }
         const double haze = ((0.5 * haze_[j] + 0.5) * 0.3 + 0.7) * hazeAmount;
-        double value = ((texture_[j] * textureDepth + 1.0) * cover - 0.16 * (1.0 - contrast)) * (1.5 * contrast + 0.5);
+        double value = ((texture_[j] * textureDepth + 1.0) * cover[j] - 0.16 * (1.0 - contrast)) * (1.5 * contrast + 0.5);
         value = std::max(value, 0.0) * (1.0 - haze) + haze;
         value = clamp01(value);
         if (initialised_) value = output_[j] + settle * (value - output_[j]);

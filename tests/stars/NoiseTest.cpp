@@ -1,11 +1,13 @@
-// Lattice noise: the negative-coordinate residue, the value range, and the vector
-// texture path matching the scalar one bit for bit.
+// Lattice noise and cloud cover: the negative-coordinate residue, the value range, and
+// the vector paths matching the scalar ones bit for bit.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
 
+#include "dsp/stars/CloudCover.h"
 #include "dsp/stars/Noise.h"
 #include "dsp/stars/TextureNoise.h"
 
@@ -85,4 +87,39 @@ TEST(Noise, VectorTextureMatchesScalarBitForBit) {
                              table.fractal(x[static_cast<std::size_t>(j)], y[static_cast<std::size_t>(j)], z, 4));
         }
     }
+}
+
+TEST(CloudCover, VectorPathMatchesScalarAndOnlyCoversTheDisc) {
+    std::mt19937 rng(21);
+    std::uniform_real_distribution<double> u(-1.0, 1.0);
+    constexpr int kCount = 130;
+    std::vector<double> x(kCount), y(kCount);
+    for (int j = 0; j < kCount; ++j) {
+        x[static_cast<std::size_t>(j)] = u(rng);
+        y[static_cast<std::size_t>(j)] = u(rng);
+    }
+    for (int trial = 0; trial < 200; ++trial) {
+        const CloudDisc disc{u(rng), u(rng), 0.6 * (u(rng) + 1.0), 0.5 * (u(rng) + 1.0)};
+        const double softness = 0.5 * (u(rng) + 1.0);
+        std::vector<double> vec(kCount, 0.25), ref(kCount, 0.25);
+        addCloudCover(disc, softness, x.data(), y.data(), kCount, vec.data());
+        addCloudCoverScalar(disc, softness, x.data(), y.data(), kCount, ref.data());
+        for (int j = 0; j < kCount; ++j) {
+            const std::size_t s = static_cast<std::size_t>(j);
+            ASSERT_EQ(vec[s], ref[s]) << "point " << j;
+            const double d2 = std::pow(x[s] - disc.cx, 2) + std::pow(y[s] - disc.cy, 2);
+            if (d2 >= disc.radius2) {
+                ASSERT_EQ(ref[s], 0.25);
+            } else {
+                // Full weight at the centre, none at the rim.
+                ASSERT_GE(ref[s], 0.25);
+                ASSERT_LE(ref[s], 0.25 + disc.weight + 1e-12);
+            }
+        }
+    }
+    // A point at the centre gets the whole weight.
+    const double cx[1] = {0.3}, cy[1] = {-0.2};
+    double cover[1] = {0.0};
+    addCloudCover(CloudDisc{0.3, -0.2, 0.04, 0.7}, 0.6, cx, cy, 1, cover);
+    EXPECT_DOUBLE_EQ(cover[0], 0.7);
 }
