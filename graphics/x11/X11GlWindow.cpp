@@ -42,11 +42,14 @@ private:
 };
 
 // Paints can happen while the host has its own GL context current on this thread;
-// it gets it back afterwards.
+// it gets it back afterwards. Our own context is never "restored": Close() may just
+// have destroyed it.
 class GlContextGuard {
 public:
-    GlContextGuard()
-        : mDisplay(glXGetCurrentDisplay()), mDrawable(glXGetCurrentDrawable()), mContext(glXGetCurrentContext()) {}
+    explicit GlContextGuard(GLXContext own)
+        : mDisplay(glXGetCurrentDisplay()), mDrawable(glXGetCurrentDrawable()), mContext(glXGetCurrentContext()) {
+        if (mContext == own) mContext = nullptr;
+    }
     ~GlContextGuard() {
         if (mDisplay != nullptr && mContext != nullptr) glXMakeCurrent(mDisplay, mDrawable, mContext);
     }
@@ -130,7 +133,7 @@ bool X11GlWindow::CreateWindowAndContext(Window parent) {
     if (trap.Failed()) return false;
 
     {
-        GlContextGuard keepHostContext;
+        GlContextGuard keepHostContext(mContext);
         if (!MakeCurrent()) return false;
         mCanvas = Canvas::Create();
         if (!mCanvas) return false;
@@ -158,7 +161,7 @@ void X11GlWindow::Close() {
     {
         XErrorTrap trap(mDisplay);
         if (mContext != nullptr) {
-            GlContextGuard keepHostContext;
+            GlContextGuard keepHostContext(mContext);
             // The canvas frees textures and shaders, so its context must be current.
             if (mCanvas && MakeCurrent()) mCanvas.reset();
             mCanvas.reset();
@@ -308,7 +311,7 @@ void X11GlWindow::Tick() {
 
 bool X11GlWindow::Paint() {
     if (!IsOpen() || !mCanvas) return false;
-    GlContextGuard keepHostContext;
+    GlContextGuard keepHostContext(mContext);
     if (!MakeCurrent()) return false;
     mGraphics.Draw(*mCanvas);
     glXSwapBuffers(mDisplay, mWindow);

@@ -2,6 +2,7 @@
 // painting, event translation, and repeated open/close without leaks.
 #include <gtest/gtest.h>
 
+#include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 #include <dirent.h>
@@ -194,6 +195,36 @@ TEST_F(X11Window, RefusesAMissingOrBogusParentWithoutCrashing) {
     window.Tick();
     window.ProcessEvents();
     EXPECT_EQ(window.ConnectionFd(), -1);
+}
+
+TEST_F(X11Window, TheHostsOwnGlContextIsCurrentAgainAfterPaintingAndClosing) {
+    int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, None};
+    XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes);
+    ASSERT_NE(visual, nullptr);
+    Colormap colormap = XCreateColormap(display, parent, visual->visual, AllocNone);
+    XSetWindowAttributes swa{};
+    swa.colormap = colormap;
+    Window hostWindow = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 50, 50, 0, visual->depth, InputOutput,
+                                      visual->visual, CWColormap, &swa);
+    GLXContext hostContext = glXCreateContext(display, visual, nullptr, True);
+    XFree(visual);
+    ASSERT_NE(hostContext, nullptr);
+    ASSERT_TRUE(glXMakeCurrent(display, hostWindow, hostContext));
+    {
+        IGraphics ui(nullptr);
+        X11GlWindow window(ui);
+        ASSERT_TRUE(window.Open(ParentHandle()));
+        EXPECT_EQ(glXGetCurrentContext(), hostContext);
+        EXPECT_TRUE(window.Paint());
+        EXPECT_EQ(glXGetCurrentContext(), hostContext);
+        window.Close();
+        EXPECT_EQ(glXGetCurrentContext(), hostContext);
+        EXPECT_EQ(glXGetCurrentDrawable(), hostWindow);
+    }
+    glXMakeCurrent(display, None, nullptr);
+    glXDestroyContext(display, hostContext);
+    XDestroyWindow(display, hostWindow);
+    XFreeColormap(display, colormap);
 }
 
 TEST_F(X11Window, SetSizeResizesTheChildWindow) {
