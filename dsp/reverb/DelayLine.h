@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace halcyra {
@@ -15,7 +16,6 @@ public:
     void resize(int capacity) {
         size_ = std::max(1, capacity);
         if (storage_.size() < static_cast<std::size_t>(size_)) storage_.resize(static_cast<std::size_t>(size_));
-        data_ = storage_.data();
         reset();
     }
 
@@ -31,14 +31,14 @@ public:
     float read(int offset) const {
         int i = write_ - offset;
         if (i < 0) i += size_;
-        return data_[i];
+        return storage_[i];
     }
 
     // The sample written `offset` steps before the newest one (use after push).
     float tap(int offset) const { return read(offset + 1); }
 
     void push(float v) {
-        data_[write_] = v;
+        storage_[write_] = v;
         if (++write_ == size_) write_ = 0;
     }
 
@@ -47,9 +47,17 @@ public:
     float position(float nominal, float shift) const {
         float p = static_cast<float>(write_) - (nominal - 1.0f) + shift;
         const float n = static_cast<float>(size_);
-        while (p < 0.0f) p += n;
-        while (p >= n) p -= n;
-        return p;
+        // One step is all ordinary excursions need; fmod keeps an absurd shift from
+        // looping (forever, once p + n rounds back to p).
+        if (p < 0.0f) {
+            p += n;
+            if (p < 0.0f) p = std::fmod(p, n) + n;
+        } else if (p >= n) {
+            p -= n;
+            if (p >= n) p = std::fmod(p, n);
+        }
+        // p == n after rounding is wrapped by the readers; NaN reads the write slot.
+        return (p >= 0.0f && p <= n) ? p : 0.0f;
     }
 
     float readLinear(float p) const {
@@ -59,7 +67,7 @@ public:
         if (i >= size_) i -= size_;
         int i1 = i + 1;
         if (i1 >= size_) i1 -= size_;
-        return (1.0f - x) * data_[i] + x * data_[i1];
+        return (1.0f - x) * storage_[i] + x * storage_[i1];
     }
 
     // Catmull-Rom through the four samples around p.
@@ -72,7 +80,7 @@ public:
         if (i1 >= size_) i1 -= size_;
         int i2 = i1 + 1;
         if (i2 >= size_) i2 -= size_;
-        const float ym1 = data_[im1], y0 = data_[i], y1 = data_[i1], y2 = data_[i2];
+        const float ym1 = storage_[im1], y0 = storage_[i], y1 = storage_[i1], y2 = storage_[i2];
         return (((1.5f * y0 - 0.5f * ym1 - 1.5f * y1 + 0.5f * y2) * x + (ym1 - 2.5f * y0 + 2.0f * y1 - 0.5f * y2)) * x +
                 (0.5f * y1 - 0.5f * ym1)) *
                    x +
@@ -81,7 +89,6 @@ public:
 
 private:
     std::vector<float> storage_;
-    float* data_ = nullptr;
     int size_ = 0;
     int write_ = 0;
 };

@@ -1,6 +1,7 @@
 // Per-sample side of the reverb engine. All signal arithmetic is single precision;
 // only the oscillator position Φ is formed in double so hours of running do not
 // coarsen the modulation.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -56,7 +57,13 @@ float wrapUnit(float v) { return v >= 1.0f ? v - 1.0f : v; }
 }  // namespace
 
 void ReverbEngine::process(const float* input, int count, float* left, float* right) {
-    if (!prepared_ || count <= 0) return;
+    if (count <= 0) return;
+    if (!prepared_) {
+        // No lines yet: answer with silence rather than leave the host's buffers as they were.
+        std::fill(left, left + count, 0.0f);
+        std::fill(right, right + count, 0.0f);
+        return;
+    }
     // Work on local copies: the compiler cannot prove that stores into the delay
     // buffers leave the engine's float members alone, and would reload them all
     // after every write.
@@ -122,8 +129,11 @@ void ReverbEngine::process(const float* input, int count, float* left, float* ri
         // --- oscillator ---
         phase = phase + c.oscIncrement;
         if (phase >= 1.0f) {
-            ++cycles;
-            phase = phase - 1.0f;
+            // The increment is below one cycle at any real rate; floor keeps the
+            // phase in [0, 1) even for absurdly low ones.
+            const float whole = std::floor(phase);
+            cycles += static_cast<std::int64_t>(whole);
+            phase = phase - whole;
         }
         const double position = static_cast<double>(cycles) + static_cast<double>(phase);
 
