@@ -181,6 +181,7 @@ void X11GlWindow::Close() {
     XCloseDisplay(mDisplay);
     mDisplay = nullptr;
     mButtonDown = false;
+    mHoldsFocus = false;
 }
 
 void X11GlWindow::SetSize(int pixelWidth, int pixelHeight) {
@@ -200,6 +201,7 @@ void X11GlWindow::ProcessEvents() {
         if (XFilterEvent(&event, None)) continue;  // consumed by the input method
         HandleEvent(event);
     }
+    if (IsOpen() && !mGraphics.IsTextEntryActive()) ReturnKeyboardFocus();
 }
 
 void X11GlWindow::HandleEvent(XEvent& event) {
@@ -293,8 +295,26 @@ void X11GlWindow::TakeKeyboardFocus() {
     // that has not mapped its window yet refuses; that is not an error worth more.
     XWindowAttributes attributes{};
     XErrorTrap trap(mDisplay);
+    if (mHoldsFocus) return;
     if (XGetWindowAttributes(mDisplay, mWindow, &attributes) && attributes.map_state == IsViewable) {
+        int revert = 0;
+        XGetInputFocus(mDisplay, &mFocusTakenFrom, &revert);
         XSetInputFocus(mDisplay, mWindow, RevertToParent, CurrentTime);
+        mHoldsFocus = !trap.Failed();
+    }
+}
+
+void X11GlWindow::ReturnKeyboardFocus() {
+    // Once typing is over the host gets its keyboard back (its shortcuts, its transport).
+    if (!mHoldsFocus) return;
+    mHoldsFocus = false;
+    Window focused = 0;
+    int revert = 0;
+    XErrorTrap trap(mDisplay);
+    XGetInputFocus(mDisplay, &focused, &revert);
+    // Only if nobody else took it meanwhile; a window that has gone away just fails.
+    if (focused == mWindow && mFocusTakenFrom != None && mFocusTakenFrom != PointerRoot) {
+        XSetInputFocus(mDisplay, mFocusTakenFrom, RevertToParent, CurrentTime);
     }
 }
 
@@ -306,6 +326,8 @@ void X11GlWindow::Tick() {
     mTicked = true;
     // A stalled host loop should not make animations jump ahead seconds at once.
     mGraphics.OnFrame(dt > 0.25 ? 0.25 : dt);
+    // The entry may have been closed through the host's key path, without X events.
+    if (!mGraphics.IsTextEntryActive()) ReturnKeyboardFocus();
     if (mGraphics.IsDirty()) Paint();
 }
 

@@ -47,6 +47,7 @@ private:
     void HandleMotion(const XMotionEvent& e);
     void HandleKey(XKeyEvent& e);
     void TakeKeyboardFocus();
+    void ReturnKeyboardFocus();
 
     IGraphics& mGraphics;
     Display* mDisplay = nullptr;
@@ -66,6 +67,8 @@ private:
     int mLastPressX = 0;
     int mLastPressY = 0;
     bool mLastPressWasDouble = false;
+    bool mHoldsFocus = false;
+    Window mFocusTakenFrom = 0;  // who had the keyboard before a text entry took it
 };
 
 }  // namespace halcyra

@@ -265,15 +265,37 @@ TEST_F(X11Window, MouseEventsArriveInLogicalUnitsWithDoubleClicksDetected) {
                                                        "down 101,51", "up", "wheel+", "wheel-"}));
 }
 
-TEST_F(X11Window, KeyPressesTypeIntoTheTextEntry) {
-    IGraphics ui(nullptr);
+TEST_F(X11Window, ClickOpeningATextEntryTakesTheKeyboardAndTypingReturnsIt) {
+    struct SaveButton : IControl {
+        using IControl::IControl;
+        std::string result = "<none>";
+        void Draw(Canvas&) override {}
+        void OnMouseDown(float, float, const IMouseMod&) override {
+            GetUI()->CreateTextEntry(mRECT, "", [this](const std::string& t) { result = t; });
+        }
+    };
+    IGraphics ui(nullptr, 760, 560, 60, 1.0f);
+    auto* button = static_cast<SaveButton*>(ui.AttachControl(new SaveButton(IRECT(10, 10, 120, 34))));
     X11GlWindow window(ui);
     ASSERT_TRUE(window.Open(ParentHandle()));
-    std::string result = "<none>";
-    ui.CreateTextEntry(IRECT(0, 0, 200, 30), "", [&result](const std::string& t) { result = t; });
+    XSync(window.GetDisplay(), False);
+    XSetInputFocus(display, parent, RevertToParent, CurrentTime);
+    XSync(display, False);
+
+    Send(window, Button(ButtonPress, Button1, 20, 20, 100), ButtonPressMask);
+    Send(window, Button(ButtonRelease, Button1, 20, 20, 150), ButtonReleaseMask);
+    ASSERT_TRUE(ui.IsTextEntryActive());
+    Window focused = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focused, &revert);
+    EXPECT_EQ(focused, window.NativeHandle());
+
     for (KeySym s : {XK_s, XK_k, XK_y, XK_x, XK_BackSpace, XK_Return}) Send(window, Key(s), KeyPressMask);
-    EXPECT_EQ(result, "sky");
+    EXPECT_EQ(button->result, "sky");
     EXPECT_FALSE(ui.IsTextEntryActive());
+    XSync(display, False);
+    XGetInputFocus(display, &focused, &revert);
+    EXPECT_EQ(focused, parent);
 }
 
 }  // namespace
