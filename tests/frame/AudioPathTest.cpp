@@ -2,6 +2,7 @@
 // bypass passes the input, host changes land before the block, nothing allocates.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -51,6 +52,28 @@ TEST(AudioPath, SinglePrecisionMatchesDoublePrecisionWithinFloatRounding) {
     EXPECT_GT(peak(yb.left), 1e-3);
     EXPECT_LT(maxDifference(ya.left, yb.left), 1e-6);
     EXPECT_LT(maxDifference(ya.right, yb.right), 1e-6);
+}
+
+TEST(AudioPath, InPlaceBuffersGiveTheSameResultAsSeparateOnes) {
+    // Hosts may hand the same memory as input and output.
+    const std::vector<double> x = testSignal(6000, 21);
+    ProcessSettings s;
+    s.doublePrecision = true;
+    auto separate = startedInstance(s);
+    auto inPlace = startedInstance(s);
+    const Stereo expected = render(*separate, {x, x}, 600, true);
+    std::vector<double> l(600), r(600);
+    double* io[2] = {l.data(), r.data()};
+    Stereo got;
+    for (std::size_t pos = 0; pos < x.size(); pos += 600) {
+        std::copy_n(x.begin() + static_cast<long>(pos), 600, l.begin());
+        std::copy_n(x.begin() + static_cast<long>(pos), 600, r.begin());
+        ASSERT_EQ(inPlace->process(io, io, 600), kResultOk);
+        got.left.insert(got.left.end(), l.begin(), l.end());
+        got.right.insert(got.right.end(), r.begin(), r.end());
+    }
+    EXPECT_EQ(maxDifference(got.left, expected.left), 0.0);
+    EXPECT_EQ(maxDifference(got.right, expected.right), 0.0);
 }
 
 TEST(AudioPath, NonFiniteInputNeverReachesTheOutput) {
