@@ -65,6 +65,7 @@ void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float facto
     mapGradient_.assign(b, 0.0f);
     peakOfBin_.assign(b, -1);
     peaks_.assign(b / 2 + 2, Peak{});
+    frameOffset_ = std::min(frameOffset_, hopSize_ - 1);
     clear();
 }
 
@@ -76,8 +77,13 @@ void PitchShifter::clear() {
     std::fill(previousOutput_.begin(), previousOutput_.end(), Complex{});
     inputPos_ = 0;
     readyPos_ = 0;
-    untilFrame_ = hopSize_;
+    untilFrame_ = hopSize_ - frameOffset_;
     peakCount_ = 0;
+}
+
+void PitchShifter::setFrameOffset(int offset) {
+    frameOffset_ = hopSize_ > 0 ? std::clamp(offset, 0, hopSize_ - 1) : 0;
+    clear();
 }
 
 void PitchShifter::process(const float* in, float* out, int n) {

@@ -20,6 +20,10 @@ public:
     void process(const float* in, float* out, int n);
     int latencySamples() const { return frameSize_; }
 
+    // Moves this shifter's frame grid by offset samples (0..hop-1, kept across clear), so
+    // that several shifters fed the same blocks do not all compute a frame in one block.
+    void setFrameOffset(int offset);
+
     int frameSize() const { return frameSize_; }
     int hopSize() const { return hopSize_; }
     int fftSize() const { return fft_.size(); }
@@ -50,6 +54,7 @@ private:
     std::vector<float> ready_;       // hopSize_ finished samples
     int readyPos_ = 0;
     int untilFrame_ = 0;
+    int frameOffset_ = 0;
 
     std::vector<std::complex<float>> spectrum_, previousInput_, output_, previousOutput_;
     std::vector<float> energy_;

@@ -33,6 +33,8 @@ void ShimmerLine::prepare(double sampleRate, int index, int blockCapacity) {
     capacity_ = std::max(1, blockCapacity);
     lineOut_.assign(static_cast<std::size_t>(capacity_), 0.0f);
     shifter_.prepare(sr, capacity_, 2.0f);
+    // The three lines take their spectral frames a third of a hop apart.
+    shifter_.setFrameOffset(index * shifter_.hopSize() / kLines);
     clear();
 }
 
