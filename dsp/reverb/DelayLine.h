@@ -60,6 +60,26 @@ public:
         return (p >= 0.0f && p <= n) ? p : 0.0f;
     }
 
+    // Runs a whole buffer through an allpass of nominal length `length` in place.
+    // Only for stages fed by nothing but their predecessor: the result is the same
+    // as interleaving them sample by sample, with the indices kept in registers.
+    void allpassInPlace(float* buf, int n, int length, float gain) {
+        float* d = storage_.data();
+        const int size = size_;
+        int w = write_;
+        int r = w - (length - 1);
+        if (r < 0) r += size;
+        for (int i = 0; i < n; ++i) {
+            const float delayed = d[r];
+            const float v = buf[i] - gain * delayed;
+            d[w] = v;
+            buf[i] = gain * v + delayed;
+            if (++w == size) w = 0;
+            if (++r == size) r = 0;
+        }
+        write_ = w;
+    }
+
     float readLinear(float p) const {
         int i = static_cast<int>(p);
         const float x = p - static_cast<float>(i);

@@ -74,9 +74,13 @@ void ReverbEngine::prepare(double sampleRate, int blockCapacity) {
 
 void ReverbEngine::sizeBuffers() {
     for (int i = 0; i < 7; ++i) diffuser_[i].resize(len_.diffuser[i] + 1);
-    if (feed_.size() < static_cast<std::size_t>(capacity_)) feed_.resize(static_cast<std::size_t>(capacity_));
+    const auto grow = [](std::vector<float>& v, int n) {
+        if (v.size() < static_cast<std::size_t>(n)) v.resize(static_cast<std::size_t>(n));
+    };
+    for (auto* v : {&feed_, &fullFeed_, &tap3Feed_, &earlySum_, &earlyLeft_, &earlyRight_}) grow(*v, capacity_);
 
-    earlyTaps_.resize(len_.earlyTapCapacity);
+    earlyHistory_ = len_.earlyTapCapacity - 2;  // the largest tap offset
+    grow(earlyTapLine_, earlyHistory_ + capacity_);
     for (int i = 0; i < 5; ++i) earlyMain_[i].resize(len_.earlyMain[i] + 1);
     for (int i = 0; i < 3; ++i) earlySide_[i].resize(len_.earlySide[i] + 1);
     for (int i = 0; i < 2; ++i) {
@@ -107,8 +111,8 @@ void ReverbEngine::clear() {
     toneState_ = {};
     hpState_ = {};
     std::fill(feed_.begin(), feed_.end(), 0.0f);
+    std::fill(earlyTapLine_.begin(), earlyTapLine_.end(), 0.0f);
 
-    earlyTaps_.reset();
     for (auto& d : earlyMain_) d.reset();
     for (auto& d : earlySide_) d.reset();
     for (auto& d : decorrLeft_) d.reset();

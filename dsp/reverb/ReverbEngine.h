@@ -75,6 +75,11 @@ private:
     void applyWidth();
     void updateGlideExcursions();
     void sizeBuffers();
+    // The diffuser, feeds, early cluster and decorrelators take nothing back from
+    // the tails, so they run stage by stage over the whole chunk; the coupled tank,
+    // FDN and glide line then run sample by sample.
+    void renderFrontEnd(const float* input, int count);
+    void renderTails(int count, float* left, float* right);
 
     // Controls, kept across prepare and clear.
     float decayTime_ = 3.0f, lowDecayRatio_ = 1.3f, dampingFrequency_ = 4500.0f, highDecayRatio_ = 0.65f;
@@ -99,10 +104,13 @@ private:
     // Input diffuser and its three band-limited feeds (full, tap 3, tap 4).
     std::array<DelayLine, 7> diffuser_;
     std::array<float, 3> toneState_{}, hpState_{};
-    std::vector<float> feed_;
+    std::vector<float> feed_;  // d, also the chunk's input to the glide line
+    std::vector<float> fullFeed_, tap3Feed_, earlySum_, earlyLeft_, earlyRight_;  // chunk scratch
 
     // Early cluster, early tone and decorrelators.
-    DelayLine earlyTaps_;
+    // Tap line laid out flat: the last `earlyHistory_` samples, then the chunk.
+    std::vector<float> earlyTapLine_;
+    int earlyHistory_ = 0;
     std::array<DelayLine, 5> earlyMain_;
     std::array<DelayLine, 3> earlySide_;
     std::array<float, 3> earlyTone_{};

@@ -23,13 +23,6 @@ constexpr float kLeftNorm = 0.67018336f;
 constexpr float kRightNorm = 0.9735572f;
 constexpr float kDecorrelatorGain = 0.4950912f;
 
-float allpass(DelayLine& line, int length, float gain, float in) {
-    const float r = line.read(length - 1);
-    const float v = in - gain * r;
-    line.push(v);
-    return gain * v + r;
-}
-
 float guardedAllpass(DelayLine& line, int length, float gain, float in) {
     const float r = line.read(length - 1);
     const float v = in - gain * r;
@@ -64,67 +57,112 @@ void ReverbEngine::process(const float* input, int count, float* left, float* ri
         std::fill(right, right + count, 0.0f);
         return;
     }
+    // Counts above the prepared capacity still render in full; the diffused feed
+    // then holds the last chunk only.
+    for (int done = 0; done < count;) {
+        const int n = std::min(capacity_, count - done);
+        renderFrontEnd(input + done, n);
+        renderTails(n, left + done, right + done);
+        done += n;
+    }
+}
+
+void ReverbEngine::renderFrontEnd(const float* input, int count) {
+    float* full = fullFeed_.data();
+    float* tap3 = tap3Feed_.data();
+    float* tap4 = feed_.data();
+
+    // Input diffuser, keeping the signal after stages 3 and 4.
+    for (int i = 0; i < count; ++i) full[i] = finiteOrZero(input[i]);
+    for (int s = 0; s < 7; ++s) {
+        diffuser_[s].allpassInPlace(full, count, len_.diffuser[s], kDiffuserGain);
+        if (s == 2) std::copy(full, full + count, tap3);
+        if (s == 3) std::copy(full, full + count, tap4);
+    }
+
+    // Three band-limited feeds: g (full), h (tap 3), d (tap 4, the diffused feed).
+    const float toneStep = k_.oneMinusTone, hpStep = k_.oneMinusHp;
+    float* const feeds[3] = {full, tap3, tap4};
+    for (int f = 0; f < 3; ++f) {
+        float lo = toneState_[f], high = hpState_[f];
+        float* sig = feeds[f];
+        for (int i = 0; i < count; ++i) {
+            lo = lo + toneStep * (sig[i] - lo);
+            high = high + hpStep * (lo - high);
+            sig[i] = lo - high;
+        }
+        toneState_[f] = lo;
+        hpState_[f] = high;
+    }
+    const float* d = tap4;
+    float* h = tap3;
+
+    // Early taps: sum in tap order per sample, one tap at a time across the chunk.
+    float* line = earlyTapLine_.data();
+    const int history = earlyHistory_;
+    for (int i = 0; i < count; ++i) line[history + i] = finiteOrZero(d[i]);
+    float* e = earlySum_.data();
+    std::fill(e, e + count, 0.0f);
+    for (int t = 0; t < ReverbLengths::kEarlyTaps; ++t) {
+        const float gain = len_.earlyTapGain[t];
+        const float* src = line + history - len_.earlyTapOffset[t];
+        for (int i = 0; i < count; ++i) e[i] += gain * src[i];
+    }
+    std::copy(line + count, line + count + history, line);
+
+    for (int s = 0; s < 3; ++s) earlySide_[s].allpassInPlace(h, count, len_.earlySide[s], 0.5f);
+    for (int s = 0; s < 5; ++s) earlyMain_[s].allpassInPlace(e, count, len_.earlyMain[s], 0.4f);
+
+    // Early tone: three shelving one-poles, then the decorrelated pair.
+    float* el = earlyLeft_.data();
+    float* er = earlyRight_.data();
+    {
+        float e1 = earlyTone_[0], e2 = earlyTone_[1], e3 = earlyTone_[2];
+        const float c1 = k_.oneMinus1100, cEr = k_.oneMinusEr, m1 = coef_.m1, m2 = coef_.m2;
+        for (int i = 0; i < count; ++i) {
+            const float early = e[i] + h[i] * 0.3f;
+            e1 = e1 + c1 * (early - e1);
+            float y = e1 + (early - e1) * m1;
+            e2 = e2 + cEr * (y - e2);
+            y = e2 + (y - e2) * m2;
+            e3 = e3 + cEr * (y - e3);
+            y = e3 + (y - e3) * m2;
+            el[i] = y;
+            er[i] = y;
+        }
+        earlyTone_ = {e1, e2, e3};
+    }
+    for (int s = 0; s < 2; ++s) {
+        decorrLeft_[s].allpassInPlace(el, count, len_.decorrelatorLeft[s], 0.5f);
+        decorrRight_[s].allpassInPlace(er, count, len_.decorrelatorRight[s], 0.5f);
+    }
+    for (int i = 0; i < count; ++i) {
+        el[i] = kDecorrelatorGain * el[i];
+        er[i] = kDecorrelatorGain * er[i];
+    }
+}
+
+void ReverbEngine::renderTails(int count, float* left, float* right) {
     // Work on local copies: the compiler cannot prove that stores into the delay
     // buffers leave the engine's float members alone, and would reload them all
     // after every write.
     const ReverbLengths L = len_;
     const Coefficients c = coef_;
     const Cached kc = k_;
-    std::array<float, 3> tone = toneState_, hp = hpState_, earlyTone = earlyTone_;
     std::array<float, 6> fdnLow = fdnLow_, fdnMid = fdnMid_;
     float phase = phase_, tankFeedback = tankFeedback_, dampA = dampA_, dampB = dampB_;
     float glideCurrent = glideCurrent_, glideLow = glideLow_, glideHigh = glideHigh_, cross = crossState_;
     std::int64_t cycles = cycles_;
-    float* feed = feed_.data();
-    const int feedCount = capacity_ < count ? capacity_ : count;
+    const float* gFeed = fullFeed_.data();
+    const float* dFeed = feed_.data();
+    const float* earlyLeft = earlyLeft_.data();
+    const float* earlyRight = earlyRight_.data();
 
     for (int i = 0; i < count; ++i) {
-        const float x = finiteOrZero(input[i]);
-        // --- input diffuser and feeds ---
-        float sig = x, tap3 = 0.0f, tap4 = 0.0f;
-        for (int s = 0; s < 7; ++s) {
-            sig = allpass(diffuser_[s], L.diffuser[s], kDiffuserGain, sig);
-            if (s == 2) tap3 = sig;
-            if (s == 3) tap4 = sig;
-        }
-        const auto bandLimit = [&](int which, float v) {
-            float& lo = tone[which];
-            float& high = hp[which];
-            lo = lo + kc.oneMinusTone * (v - lo);
-            high = high + kc.oneMinusHp * (lo - high);
-            return lo - high;
-        };
-        const float g = bandLimit(0, sig);
-        const float h = bandLimit(1, tap3);
-        const float d = bandLimit(2, tap4);
-        if (i < feedCount) feed[i] = d;
-
-        // --- early cluster ---
-        earlyTaps_.push(finiteOrZero(d));
-        float e = 0.0f;
-        for (int t = 0; t < ReverbLengths::kEarlyTaps; ++t) e += L.earlyTapGain[t] * earlyTaps_.tap(L.earlyTapOffset[t]);
-        float b = h;
-        for (int s = 0; s < 3; ++s) b = allpass(earlySide_[s], L.earlySide[s], 0.5f, b);
-        b = b * 0.3f;
-        for (int s = 0; s < 5; ++s) e = allpass(earlyMain_[s], L.earlyMain[s], 0.4f, e);
-        const float early = e + b;
-
-        // --- early tone: three shelving one-poles ---
-        float& e1 = earlyTone[0];
-        float& e2 = earlyTone[1];
-        float& e3 = earlyTone[2];
-        e1 = e1 + kc.oneMinus1100 * (early - e1);
-        float y = e1 + (early - e1) * c.m1;
-        e2 = e2 + kc.oneMinusEr * (y - e2);
-        y = e2 + (y - e2) * c.m2;
-        e3 = e3 + kc.oneMinusEr * (y - e3);
-        y = e3 + (y - e3) * c.m2;
-
-        // --- decorrelators ---
-        const float earlyL = kDecorrelatorGain *
-            allpass(decorrLeft_[1], L.decorrelatorLeft[1], 0.5f, allpass(decorrLeft_[0], L.decorrelatorLeft[0], 0.5f, y));
-        const float earlyR = kDecorrelatorGain *
-            allpass(decorrRight_[1], L.decorrelatorRight[1], 0.5f, allpass(decorrRight_[0], L.decorrelatorRight[0], 0.5f, y));
+        const float g = gFeed[i];
+        const float d = dFeed[i];
+        const float earlyL = earlyLeft[i];
+        const float earlyR = earlyRight[i];
 
         // --- oscillator ---
         phase = phase + c.oscIncrement;
@@ -247,9 +285,6 @@ void ReverbEngine::process(const float* input, int count, float* left, float* ri
         right[i] = finiteOrZero(outR);
     }
 
-    toneState_ = tone;
-    hpState_ = hp;
-    earlyTone_ = earlyTone;
     fdnLow_ = fdnLow;
     fdnMid_ = fdnMid;
     phase_ = phase;
