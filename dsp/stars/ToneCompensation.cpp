@@ -37,7 +37,6 @@ ShelfCoefficients toneShelf(double gainDb, double sampleRate) {
 
 void ToneCompensation::prepare(double sampleRate) {
     if (sampleRate == sampleRate_) return;
-    sampleRate_ = sampleRate;
     const int n = std::max(2048, static_cast<int>(0.15 * sampleRate));
     std::vector<float> burst(static_cast<std::size_t>(n)), shelved(static_cast<std::size_t>(n));
     std::uint32_t x = 19088743u;
@@ -62,6 +61,8 @@ void ToneCompensation::prepare(double sampleRate) {
         const double wet = bandLoudness(shelved.data(), n, sampleRate);
         table_[j] = dry > 0.0 && wet > 0.0 ? 40.0 * std::log10(dry / wet) : 0.0;
     }
+    // Only now: if an allocation above failed, the next prepare tries again.
+    sampleRate_ = sampleRate;
 }
 
 double ToneCompensation::compensationDb(double tone) const {
