@@ -37,12 +37,24 @@ float guardedDelay(DelayLine& line, int length, float in) {
     return out;
 }
 
-// sin(2π·frac(offset + rate·Φ)) with the argument formed in double.
-float sineOfPosition(double offset, double rate, double position) {
+// frac(offset + rate·Φ), formed in double so it stays smooth however large Φ grows.
+float cyclesAt(double offset, double rate, double position) {
     double a = offset + rate * position;
     a -= static_cast<double>(static_cast<std::int64_t>(a));  // a >= 0: truncation is floor
-    return sineOfCycles(static_cast<float>(a));
+    return static_cast<float>(a);
 }
+
+// Slots of the per-sample modulation sines.
+enum ModulationSlot : int {
+    kModTank1 = 0,
+    kModTank2 = 1,
+    kModFdnDelay = 2,     // six lines
+    kModFdnAllpass = 8,   // six lines
+    kModGlideRead = 14,
+    kModGlideLoop = 15,
+    kModGlideTap = 16,
+    kModSlots = 20,       // padded to whole vectors
+};
 
 // Fractional part of a phase sum in [0, 2).
 float wrapUnit(float v) { return v >= 1.0f ? v - 1.0f : v; }
@@ -174,6 +186,18 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
             phase = phase - whole;
         }
         const double position = static_cast<double>(cycles) + static_cast<double>(phase);
+        float sines[kModSlots];
+        {
+            float at[kModSlots] = {};
+            at[kModTank1] = wrapUnit(phase + 0.13f);  // the tank follows φ, not Φ
+            at[kModTank2] = wrapUnit(phase + 0.61f);
+            for (int j = 0; j < 6; ++j) at[kModFdnDelay + j] = cyclesAt(0.17 * j, 1.9, position);
+            for (int k = 0; k < 6; ++k) at[kModFdnAllpass + k] = cyclesAt(0.19 * k, 1.3, position);
+            at[kModGlideRead] = cyclesAt(0.41, 1.3, position);
+            at[kModGlideLoop] = cyclesAt(0.37, 1.7, position);
+            at[kModGlideTap] = cyclesAt(0.81, 0.57, position);
+            sinesOfCycles(at, sines);
+        }
 
         // --- plate tank ---
         float tl[6], tr[6];
@@ -185,9 +209,9 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
             f = guardedAllpass(plateInput_[3], L.plateInput[3], 0.625f, f);
 
             const float gTank = c.gTank;
-            const auto modulatedAllpass = [&](int seg, float phaseOffset, float in) {
+            const auto modulatedAllpass = [&](int seg, float sine, float in) {
                 DelayLine& line = tank_[seg];
-                const float shift = L.tankExcursion * sineOfCycles(wrapUnit(phase + phaseOffset));
+                const float shift = L.tankExcursion * sine;
                 const float r = line.readLinear(line.position(static_cast<float>(L.tank[seg]), shift));
                 const float v = in - 0.7f * r;
                 line.push(finiteOrZero(v));
@@ -195,13 +219,13 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
             };
 
             const float u = f + tankFeedback * gTank;
-            const float l = guardedDelay(tank_[kTankDelay1], L.tank[kTankDelay1], modulatedAllpass(kTankModAllpass1, 0.13f, u));
+            const float l = guardedDelay(tank_[kTankDelay1], L.tank[kTankDelay1], modulatedAllpass(kTankModAllpass1, sines[kModTank1], u));
             dampA = dampA + kc.oneMinusDamp * (l - dampA);
             const float z = (l + c.tankBlend * (dampA - l)) * gTank;
             const float o = guardedDelay(tank_[kTankDelay2], L.tank[kTankDelay2],
                                          guardedAllpass(tank_[kTankAllpass1], L.tank[kTankAllpass1], 0.5f, z));
 
-            const float t = guardedDelay(tank_[kTankDelay3], L.tank[kTankDelay3], modulatedAllpass(kTankModAllpass2, 0.61f, o + f));
+            const float t = guardedDelay(tank_[kTankDelay3], L.tank[kTankDelay3], modulatedAllpass(kTankModAllpass2, sines[kModTank2], o + f));
             dampB = dampB + kc.oneMinusDamp * (t - dampB);
             const float z2 = (t + c.tankBlend * (dampB - t)) * gTank;
             tankFeedback = guardedDelay(tank_[kTankDelay4], L.tank[kTankDelay4],
@@ -218,7 +242,7 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
         float fv[6], fa[6], fy[6];
         for (int j = 0; j < 6; ++j) {
             DelayLine& line = fdnDelay_[j];
-            const float shift = kc.fdnExcursion[j] * sineOfPosition(0.17 * j, 1.9, position);
+            const float shift = kc.fdnExcursion[j] * sines[kModFdnDelay + j];
             const float v = line.readCubic(line.position(static_cast<float>(L.fdnDelay[j]), shift));
             float& lo = fdnLow[j];
             float& mid = fdnMid[j];
@@ -231,7 +255,7 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
         for (int k = 0; k < 6; ++k) {
             DelayLine& line = fdnAllpass_[k];
             const float in = kFdnSign[k] * fa[kFdnPermutation[k]];
-            const float shift = kc.apExcursion[k] * sineOfPosition(0.19 * k, 1.3, position);
+            const float shift = kc.apExcursion[k] * sines[kModFdnAllpass + k];
             const float r = line.readCubic(line.position(static_cast<float>(L.fdnAllpass[k]), shift));
             const float o = in - kFdnAllpassGain * r;
             line.push(finiteOrZero(o * c.gAp[k]));
@@ -244,20 +268,20 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
             const float target = static_cast<float>(c.glideTarget);
             glideCurrent = glideCurrent + (target - glideCurrent) * kGlideSlew;
             if (glideCurrent < 2.0f) glideCurrent = 2.0f;
-            const float shiftA = kc.glideExcursion * sineOfPosition(0.41, 1.3, position);
+            const float shiftA = kc.glideExcursion * sines[kModGlideRead];
             const float m = glideLine_.readCubic(glideLine_.position(glideCurrent, shiftA));
             glideLow = glideLow + kc.oneMinusDamp * (m - glideLow);
             float t = m + 0.0592f * (glideLow - m);
             glideHigh = glideHigh + kc.oneMinus150 * (t - glideHigh);
             t = t - glideHigh;
 
-            const float shiftB = kc.loopExcursion * sineOfPosition(0.37, 1.7, position);
+            const float shiftB = kc.loopExcursion * sines[kModGlideLoop];
             const float r = glideLoop_.readCubic(glideLoop_.position(static_cast<float>(L.glideLoop), shiftB));
             t = t - 0.4f * r;
             glideLoop_.push(finiteOrZero(t));
             glideFeedback = (0.4f * t + r) * 0.84f;
 
-            const float shiftT = kc.glideTapSwing * sineOfPosition(0.81, 0.57, position);
+            const float shiftT = kc.glideTapSwing * sines[kModGlideTap];
             // Offset T3 + 1 behind the write position: nominal length T3 + 2.
             const float tapNominal = static_cast<float>(c.glideTapOffset + 2);
             glideTap = glideLine_.readCubic(glideLine_.position(tapNominal, shiftT)) * c.glideTapGain;

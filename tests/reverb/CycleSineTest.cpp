@@ -28,5 +28,14 @@ TEST(CycleSine, QuarterPointsAreExactEnough) {
     EXPECT_NEAR(sineOfCycles(0.75f), -1.0f, 2e-7);
 }
 
+TEST(CycleSine, BatchMatchesTheScalarFormExactly) {
+    float at[20], batch[20];
+    for (int round = 0; round < 5000; ++round) {
+        for (int i = 0; i < 20; ++i) at[i] = static_cast<float>((round * 20 + i) % 99991) / 99991.0f;
+        sinesOfCycles(at, batch);
+        for (int i = 0; i < 20; ++i) ASSERT_EQ(batch[i], sineOfCycles(at[i])) << at[i];
+    }
+}
+
 }  // namespace
 }  // namespace halcyra

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "dsp/reverb/DelayLine.h"
+
+namespace halcyra {
+namespace {
+
+DelayLine lineOf(int size) {
+    DelayLine line;
+    line.resize(size);
+    for (int i = 0; i < size; ++i) line.push(static_cast<float>(i + 1));  // write index back at 0
+    return line;
+}
+
+TEST(DelayLine, ReadAndTapOffsetsFollowTheWritePosition) {
+    DelayLine line = lineOf(8);
+    EXPECT_EQ(line.read(1), 8.0f);  // the newest sample
+    EXPECT_EQ(line.tap(0), 8.0f);
+    EXPECT_EQ(line.tap(3), 5.0f);
+    EXPECT_EQ(line.read(7), 2.0f);
+}
+
+TEST(DelayLine, PositionThatRoundsUpToTheCapacityWrapsToTheStart) {
+    DelayLine line = lineOf(8);
+    // Just below zero: adding the capacity rounds to exactly 8.0f.
+    const float p = line.position(1.0f, -1e-9f);
+    EXPECT_LE(p, 8.0f);
+    EXPECT_FLOAT_EQ(line.readCubic(p), 1.0f);
+    EXPECT_FLOAT_EQ(line.readLinear(p), 1.0f);
+}
+
+TEST(DelayLine, InterpolatedReadsBetweenSamples) {
+    DelayLine line = lineOf(8);
+    // A straight ramp 3, 4, 5, 6 around index 3: both readers give the line.
+    EXPECT_FLOAT_EQ(line.readLinear(3.25f), 4.25f);
+    EXPECT_FLOAT_EQ(line.readCubic(3.25f), 4.25f);
+    // Across the wrap (index 7 = 8, index 0 = 1) the neighbours come from the start.
+    EXPECT_FLOAT_EQ(line.readLinear(7.5f), 4.5f);
+}
+
+TEST(DelayLine, AbsurdShiftsStillLandInsideTheLine) {
+    DelayLine line = lineOf(8);
+    for (float shift : {1e9f, -1e9f, 1e30f, -3.0e38f}) {
+        const float p = line.position(3.0f, shift);
+        EXPECT_GE(p, 0.0f) << shift;
+        EXPECT_LE(p, 8.0f) << shift;
+    }
+}
+
+TEST(DelayLine, InPlaceAllpassMatchesSampleBySample) {
+    DelayLine a, b;
+    a.resize(6);
+    b.resize(6);
+    float block[50], reference[50];
+    for (int i = 0; i < 50; ++i) block[i] = reference[i] = static_cast<float>((i * 37) % 11) - 5.0f;
+    a.allpassInPlace(block, 50, 5, 0.5f);
+    for (float& x : reference) {
+        const float r = b.read(4);
+        const float v = x - 0.5f * r;
+        b.push(v);
+        x = 0.5f * v + r;
+    }
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(block[i], reference[i]) << i;
+}
+
+}  // namespace
+}  // namespace halcyra
