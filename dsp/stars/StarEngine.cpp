@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "dsp/stars/EmbeddedKemar.h"
 #include "dsp/stars/SkyPoints.h"
@@ -23,16 +24,27 @@ void StarEngine::prepare(double sampleRate, int capacity, std::uint32_t skySeed,
     eventSeed_ = eventSeed;
 
     tone_.prepare(sampleRate_);
-    const SkyPoints& points = skyPoints();
-    hrirs_.build(kemarSofaData(), kemarSofaSize(), sampleRate_, SkyPoints::kCount, points.azimuths(),
-                 points.elevations(), 256, true);
     renderer_.prepare(sampleRate_, capacity_, &hrirs_);
     for (int i = 0; i < ShimmerLine::kLines; ++i) {
         shimmer_[i].prepare(sampleRate_, i, capacity_);
         shimmerOut_[i].assign(static_cast<std::size_t>(capacity_), 0.0f);
     }
     for (StarVoice& voice : voices_) voice.prepare(sampleRate_);
+    buildHrirs();
     clear();
+}
+
+void StarEngine::buildHrirs() {
+    const SkyPoints& points = skyPoints();
+    try {
+        hrirs_.build(kemarSofaData(), kemarSofaSize(), sampleRate_, SkyPoints::kCount, points.azimuths(),
+                     points.elevations(), 256, true);
+    } catch (const std::bad_alloc&) {
+        // Out of memory while reading the measurements is like data that cannot be
+        // opened: the stars still sound, centred. Building from no data leaves the
+        // set empty and unloaded whatever the failed build had done.
+        hrirs_.build(nullptr, 0, sampleRate_, 0, nullptr, nullptr);
+    }
 }
 
 void StarEngine::clear() {

@@ -39,7 +39,8 @@ public:
     StarEngine();
 
     // Allocates: buffers, the HRIR set for this rate, the tone table. The sky is
-    // re-initialised with its current targets.
+    // re-initialised with its current targets. Running out of memory while reading
+    // the HRIR set is not fatal: the stars then sound centred.
     void prepare(double sampleRate, int capacity, std::uint32_t skySeed = 1337, std::uint32_t eventSeed = 0x51C0FFEE);
     void clear();
 
@@ -92,6 +93,7 @@ private:
         StarVoiceStart start;
     };
 
+    void buildHrirs();
     void startVoice(int slot, const StarVoiceStart& start);
     float toneFor(int point, const ReverbSettings& settings) const;
 
