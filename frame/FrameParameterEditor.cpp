@@ -24,4 +24,9 @@ double FrameParameterEditor::setFromPlugin(int index, double value) {
     return normalized;
 }
 
+void FrameParameterEditor::refreshView() const {
+    if (!view_) return;
+    for (int i = 0; i < kNumParams; ++i) view_->parameterChanged(i, store_.getNormalized(i));
+}
+
 }  // namespace halcyra::vst3

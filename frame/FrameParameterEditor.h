@@ -28,6 +28,9 @@ public:
     // User-interface thread only, like every call of this class.
     void setViewListener(ParameterViewListener* listener) { view_ = listener; }
 
+    // Shows every current value in an open view (after a state restore).
+    void refreshView() const;
+
 private:
     ParameterStore& store_;
     Steinberg::Vst::EditController& host_;

@@ -310,6 +310,7 @@ tresult PLUGIN_API HalcyraEffect::setComponentState(IBStream* state) {
 
 void HalcyraEffect::notifyHostOfRestoredValues() {
     if (componentHandler) componentHandler->restartComponent(kParamValuesChanged);
+    parameterEditor_.refreshView();
 }
 
 // --- Parameters ---------------------------------------------------------------------
