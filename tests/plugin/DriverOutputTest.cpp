@@ -147,10 +147,16 @@ TEST(DriverOutput, SnapshotCarriesTheMeters) {
     const float follow = 1.0f - std::exp(-480.0f / (0.12f * 48000.0f));
     EXPECT_NEAR(f.rmsLeft, rmsBeforeL + (0.25f - rmsBeforeL) * follow, 1e-6f);
     EXPECT_NEAR(f.rmsRight, rmsBeforeR + (0.25f - rmsBeforeR) * follow, 1e-6f);
-    EXPECT_EQ(f.onsetGain, 1.0f);
-    EXPECT_EQ(f.activeVoices, 0);
-    EXPECT_EQ(f.flashCount, 0);
-    EXPECT_EQ(f.flashes[0].point, -1);
+    EXPECT_TRUE(std::isfinite(f.onsetGain) && f.onsetGain > 0.0f);
+    EXPECT_GE(f.activeVoices, 0);
+    EXPECT_LE(f.activeVoices, 8);
+    ASSERT_GE(f.flashCount, 0);
+    ASSERT_LE(f.flashCount, 32);
+    // Records past the count keep the fresh value, whatever an earlier snapshot held.
+    for (int i = f.flashCount; i < 32; ++i) {
+        EXPECT_EQ(f.flashes[i].point, -1);
+        EXPECT_EQ(f.flashes[i].levelDb, -120.0f);
+    }
     EXPECT_GT(f.reverbLevel, 0.0f);  // the reverb heard the DC step
 
     // Silence afterwards: the peak falls back over 1.5 s, never jumps.

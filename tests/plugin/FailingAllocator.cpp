@@ -7,8 +7,10 @@
 namespace {
 thread_local long tRemaining = -1;  // < 0: never fail
 thread_local bool tFired = false;
+thread_local long tCount = 0;
 
 void* allocate(std::size_t size, std::size_t align) {
+    ++tCount;
     if (tRemaining == 0) {
         tRemaining = -1;
         tFired = true;
@@ -58,7 +60,9 @@ namespace halcyra::test {
 FailingAllocation::FailingAllocation(long allocationsBeforeFailure) {
     tRemaining = allocationsBeforeFailure;
     tFired = false;
+    tCount = 0;
 }
 FailingAllocation::~FailingAllocation() { tRemaining = -1; }
 bool FailingAllocation::fired() const { return tFired; }
+long FailingAllocation::allocations() const { return tCount; }
 }  // namespace halcyra::test

@@ -8,10 +8,12 @@ namespace halcyra::test {
 
 class FailingAllocation {
 public:
-    // The allocation after `allocationsBeforeFailure` successful ones throws.
+    // The allocation after `allocationsBeforeFailure` successful ones throws;
+    // a negative value never fails and only counts.
     explicit FailingAllocation(long allocationsBeforeFailure);
     ~FailingAllocation();
     bool fired() const;
+    long allocations() const;  // made on this thread since construction
 };
 
 }  // namespace halcyra::test

@@ -124,7 +124,7 @@ TEST(SkyFeedTripleBuffer, PluginReaderFollowsTheAudioThread) {
         const SkyFeed& f = reader.current();
         ASSERT_TRUE(std::isfinite(f.peakLeft) && f.peakLeft >= 0.0f && f.peakLeft <= 1.0f);
         ASSERT_TRUE(std::isfinite(f.rmsRight) && f.rmsRight >= 0.0f);
-        ASSERT_EQ(f.flashCount, 0);
+        ASSERT_TRUE(f.flashCount >= 0 && f.flashCount <= 32);
         largestPeak = std::max(largestPeak, f.peakLeft);
     }
     stop = true;
