@@ -1,4 +1,4 @@
-// Per-sample side of the reverb engine. All signal arithmetic is single precision;
+// Signal side of the reverb engine. All signal arithmetic is single precision;
 // only the oscillator position Φ is formed in double so hours of running do not
 // coarsen the modulation.
 #include <algorithm>
