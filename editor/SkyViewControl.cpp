@@ -65,7 +65,7 @@ void SkyViewControl::OnFrame(double dt) {
 
 void SkyViewControl::Step() {
     ++mFrameCount;
-    mTime += kFrameStep;
+    mTime += kFrameSeconds;  // in double: hours of editor time must not drift the pulse
     mWindFade += kFrameStep;
 
     bool busy = true;

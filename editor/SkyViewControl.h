@@ -20,6 +20,7 @@ class SkyViewControl : public IControl {
 public:
     // Every animation step is this long, whatever the frame timer says, so the
     // idle sky moves the same on every machine.
+    static constexpr double kFrameSeconds = 1.0 / 60.0;
     static constexpr float kFrameStep = 1.0f / 60.0f;
     static constexpr int kPrewarmSteps = 90;
     static constexpr int kRedrawHoldFrames = 45;
