@@ -138,7 +138,7 @@ TEST(StarPath, ResponseInBeatsFollowsTheTempo) {
     EXPECT_EQ(starResponseMs(3000.0, 1, 120.0), 4000);
     EXPECT_EQ(starResponseMs(0.0, 1, 0.0), 500);
     EXPECT_EQ(starResponseMs(3000.0, 1, 0.0), 4000);
-    EXPECT_EQ(starResponseMs(1500.0, 1, 90.0), 3333);  // 4.5 rounds to 5 beats... of 666.7 ms
+    EXPECT_EQ(starResponseMs(1500.0, 1, 90.0), 3333);  // 7 x 0.5 rounds to 4, + 1: five beats of 666.7 ms
     EXPECT_EQ(starResponseMs(1234.5, 0, 120.0), 1235);
     EXPECT_EQ(starResponseMs(-5.0, 0, 120.0), 0);
 
@@ -167,8 +167,11 @@ TEST(StarPath, SnapshotCarriesTheSkyFlashesAndVoices) {
     EXPECT_EQ(feed.flashes[1].point, -1);
     EXPECT_EQ(feed.activeVoices, 1);
     for (int j = 0; j < kSkyPointCount; ++j) ASSERT_EQ(feed.weights[j], d.driver.starEngine().skyValues()[j]);
-    // "Auto" ignores nothing the editor sends, but stars then come from the input.
+    // The engine's event mode follows "Events" every block.
     EXPECT_EQ(d.driver.starEngine().eventMode(), 1);
+    d.params.set(kEvents, 2);
+    d.run(128, 2);
+    EXPECT_EQ(d.driver.starEngine().eventMode(), 2);
 }
 
 TEST(StarPath, OnsetGainFollowsTheInputActivity) {
