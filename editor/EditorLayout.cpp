@@ -1,0 +1,177 @@
+#include "editor/EditorLayout.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dsp/stars/EditorCommandQueue.h"
+#include "editor/AbCompareControl.h"
+#include "editor/BurgerControl.h"
+#include "editor/BurgerMenuControl.h"
+#include "editor/EditorColors.h"
+#include "editor/EditorContext.h"
+#include "editor/FavoriteControl.h"
+#include "editor/KnobStyle.h"
+#include "editor/PresetListControl.h"
+#include "editor/PresetManagerControl.h"
+#include "editor/PresetNameControl.h"
+#include "editor/SkyViewControl.h"
+#include "editor/SkyViewFeeder.h"
+#include "editor/controls/HeaderBox.h"
+#include "editor/controls/HeaderTextButton.h"
+#include "editor/controls/MixLockControl.h"
+#include "editor/controls/MonitorToggleControl.h"
+#include "editor/controls/OutputMeterControl.h"
+#include "editor/controls/ResizeGripControl.h"
+#include "editor/controls/RespModeToggleControl.h"
+#include "editor/controls/ResponseKnobControl.h"
+#include "graphics/IGraphics.h"
+#include "graphics/controls/ITextControl.h"
+#include "graphics/controls/IVKnobControl.h"
+#include "plugin/AbCompareState.h"
+#include "plugin/Parameters.h"
+#include "presets/FactoryPresets.h"
+
+namespace halcyra {
+
+namespace {
+
+constexpr int kInitialSkyPalette = 2;
+constexpr int kBurgerMenuTag = 33;
+constexpr int kPresetPanelTag = 34;
+
+struct KnobSpec {
+    IRECT rect;
+    int param;
+    const char* label;
+    int tag;
+};
+
+// The knob strip left to right; Response (tag 24) is built separately for its value text.
+constexpr KnobSpec kSkyKnobs[] = {
+    {{12, 430, 86, 522}, kSize, "SIZE", 1},
+    {{88, 430, 162, 522}, kBrightness, "BRIGHTNESS", 2},
+    {{164, 430, 238, 522}, kSpacing, "SPACING", 4},
+    {{240, 430, 314, 522}, kWind, "WIND", 3},
+};
+constexpr KnobSpec kResponseKnob{{343, 430, 417, 522}, kResponse, "RESPONSE", 24};
+constexpr KnobSpec kStarKnobs[] = {
+    {{419, 430, 493, 522}, kRate, "RATE", 21},
+    {{495, 430, 569, 522}, kLevel, "LEVEL", 22},
+    {{571, 430, 645, 522}, kCharacter, "CHARACTER", 23},
+    {{674, 430, 748, 522}, kMix, "MIX", 6},
+};
+
+IControl* AttachKnob(IGraphics& g, const KnobSpec& k, const IVStyle& style) {
+    return g.AttachControl(new IVKnobControl(k.rect, k.param, k.label, style, false, false, -135.0f, 135.0f, -135.0f,
+                                             EDirection::Vertical, 4.0, 2.0f),
+                           k.tag);
+}
+
+void AttachCaption(IGraphics& g, const IRECT& rect, const char* text) {
+    g.AttachControl(new ITextControl(rect, text, IText(14.0f, kDimColor, "Unbounded", EAlign::Center, EVAlign::Top)));
+}
+
+// Callbacks look overlays up by tag when they fire: the buttons are attached before
+// the overlays exist, and the lambdas outlive this function.
+template <typename Overlay>
+Overlay* FindOverlay(IGraphics& g, int tag) {
+    return dynamic_cast<Overlay*>(g.GetControlWithTag(tag));
+}
+
+void SendStarRequest(EditorContext& ctx, float azimuth, float elevation) {
+    // Read at click time: the host may have changed Events since the editor opened.
+    const int events = asInt(ctx.paramValue(kEvents));
+    if (events == 0) return;  // Auto: the sky decides by itself
+    EditorCommand command;
+    command.type = EditorCommandQueue::kStarRequest;
+    command.a = azimuth;
+    command.b = elevation;
+    command.c = events;
+    ctx.commandQueue().push(command);  // a full queue drops the click, by design
+}
+
+}  // namespace
+
+void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
+    g.AttachCornerResizer(20.0f);
+    g.AttachPanelBackground(kWindowColor);
+    g.LoadFont("Roboto-Regular", "Roboto-Regular.ttf");
+    g.LoadFont("Unbounded", "Unbounded.ttf");
+
+    const float W = static_cast<float>(g.Width());
+    const float H = static_cast<float>(g.Height());
+    const IColor accent = kAccentInitialColor;
+
+    auto* sky = new SkyViewControl(IRECT(0, 44, W, 388), kInitialSkyPalette);
+    sky->SetClickFunction([&ctx](float az, float el) { SendStarRequest(ctx, az, el); });
+    g.AttachControl(sky);
+
+    g.AttachControl(new BurgerControl(IRECT(10, 8, 34, 36), kTextColor,
+                                      [&g] {
+                                          if (auto* menu = FindOverlay<BurgerMenuControl>(g, kBurgerMenuTag))
+                                              menu->ShowMenu();
+                                      }),
+                    26);
+    g.AttachControl(new ITextControl(IRECT(42, 0, 168, 44), "Halcyra",
+                                     IText(18.0f, kTextColor, "Unbounded", EAlign::Near, EVAlign::Middle)));
+
+    const auto showPresetPanel = [&g] {
+        if (auto* panel = FindOverlay<PresetManagerControl>(g, kPresetPanelTag)) panel->Show();
+    };
+    g.AttachControl(new HeaderBox(IRECT(186, 8, 212, 36), kHeaderBoxColor));
+    g.AttachControl(new PresetListControl(IRECT(186, 8, 212, 36), kTextColor, showPresetPanel), 31);
+    g.AttachControl(new HeaderBox(IRECT(222, 8, 478, 36), kHeaderBoxColor));
+    g.AttachControl(new FavoriteControl(IRECT(228, 8, 252, 36), ctx, accent, kDimColor), 30);
+    g.AttachControl(new PresetNameControl(IRECT(258, 0, 434, 44), ctx, kTextColor, showPresetPanel), 29);
+    g.AttachControl(new HeaderTextButton(IRECT(442, 8, 460, 36), "\u2039", 20.0f, accent,
+                                         [&ctx] { stepFactoryPreset(-1, ctx.parameterEditor(), ctx.commandQueue()); }));
+    g.AttachControl(new HeaderTextButton(IRECT(458, 8, 476, 36), "\u203a", 20.0f, accent,
+                                         [&ctx] { stepFactoryPreset(+1, ctx.parameterEditor(), ctx.commandQueue()); }));
+    g.AttachControl(new HeaderBox(IRECT(488, 8, 546, 36), kHeaderBoxColor));
+    g.AttachControl(new AbCompareControl(IRECT(488, 8, 546, 36), ctx, accent, kDimColor), 27);
+    g.AttachControl(new HeaderTextButton(IRECT(552, 8, 584, 36), "A>B", 12.0f, kTextColor,
+                                         [&ctx] { ctx.abCompare().copyAToB(ctx.parameterEditor()); }),
+                    32);
+
+    ctx.abCompare().setUp(ctx.parameterEditor());
+    // Built now, attached last, so that when shown they cover everything else.
+    auto burgerMenu = std::make_unique<BurgerMenuControl>(g.GetBounds(), ctx);
+    burgerMenu->Hide(true);
+    std::vector<std::string> factoryNames;
+    for (const FactoryPreset& p : kFactoryPresets) factoryNames.emplace_back(p.name);
+    auto presetPanel = std::make_unique<PresetManagerControl>(g.GetBounds(), ctx, std::move(factoryNames));
+    presetPanel->Hide(true);
+
+    g.AttachControl(new OutputMeterControl(IRECT(W - 86, 11, W - 14, 33), kOutput, accent, kTextColor, kDimColor,
+                                           kFrameColor),
+                    20);
+
+    g.EnableTooltips(true);
+    auto* monitor = new MonitorToggleControl(IRECT(W - 62, 354, W - 14, 378), kMonitor, accent, kTextColor, kDimColor,
+                                             kFrameColor);
+    monitor->SetTooltip("Headphones  /  Speakers");
+    g.AttachControl(monitor, 8);
+
+    AttachCaption(g, IRECT(103, 396, 223, 414), "SKY");
+    AttachCaption(g, IRECT(434, 396, 554, 414), "STARS");
+    AttachCaption(g, IRECT(671, 396, 751, 414), "OUT");
+
+    const IVStyle knobStyle = MakeKnobStyle(accent);
+    for (const KnobSpec& k : kSkyKnobs) AttachKnob(g, k, knobStyle);
+    g.AttachControl(new ResponseKnobControl(kResponseKnob.rect, kResponseKnob.param, kResponseKnob.label, knobStyle, ctx),
+                    kResponseKnob.tag);
+    for (const KnobSpec& k : kStarKnobs) AttachKnob(g, k, knobStyle);
+
+    g.AttachControl(new RespModeToggleControl(IRECT(333, 523, 427, 543), kResponseMode, accent, kTextColor, kDimColor,
+                                              kFrameColor),
+                    25);
+    g.AttachControl(new MixLockControl(IRECT(695, 522, 727, 544), kMixLock, accent, kDimColor), 7);
+    g.AttachControl(new ResizeGripControl(IRECT(W - 26, H - 26, W, H), kDimColor));
+
+    g.AttachControl(burgerMenu.release(), kBurgerMenuTag);
+    g.AttachControl(presetPanel.release(), kPresetPanelTag);
+    g.AttachControl(new SkyViewFeeder(ctx, *sky));
+}
+
+}  // namespace halcyra
