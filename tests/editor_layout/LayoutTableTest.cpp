@@ -13,6 +13,8 @@
 #include "editor/PresetListControl.h"
 #include "editor/PresetManagerControl.h"
 #include "editor/PresetNameControl.h"
+#include "editor/EditorColors.h"
+#include "editor/SkyPalette.h"
 #include "editor/SkyViewControl.h"
 #include "editor/SkyViewFeeder.h"
 #include "editor/controls/HeaderBox.h"
@@ -27,6 +29,7 @@
 #include "graphics/controls/ITextControl.h"
 #include "graphics/controls/IVKnobControl.h"
 #include "plugin/Parameters.h"
+#include "presets/FactoryPresets.h"
 
 namespace halcyra::test {
 namespace {
@@ -120,6 +123,27 @@ TEST(EditorLayoutTable, FontsAreRegisteredAndAbCompareIsSetUp) {
     EXPECT_TRUE(e.ui.Fonts().Has("Unbounded"));
     EXPECT_TRUE(e.ctx.ab.valid(0));
     EXPECT_TRUE(e.ctx.ab.valid(1));
+}
+
+TEST(EditorLayoutTable, PaletteFollowReachesTheKnobArcsTogglesAndMeter) {
+    EditorFixture e;
+    // A preset whose palette accent differs from the one the editor opens with.
+    int preset = 0;
+    while (preset < kNumFactoryPresets &&
+           GetSkyPalette(SkyViewFeeder::PaletteForPreset(preset)).accent == kAccentInitialColor)
+        ++preset;
+    ASSERT_LT(preset, kNumFactoryPresets);
+    e.ctx.store.set(kPreset, preset);
+    e.ui.OnFrame(1.0 / 60.0);
+
+    const IColor followed = e.Tagged<OutputMeterControl>(20)->GetAccentColor();
+    EXPECT_NE(followed, kAccentInitialColor);
+    for (int tag : {1, 2, 4, 3, 24, 21, 22, 23, 6}) {
+        EXPECT_EQ(e.Tagged<IVKnobControl>(tag)->GetStyle().colorSpec.Get(kX1), followed) << "knob " << tag;
+    }
+    EXPECT_EQ(e.Tagged<MixLockControl>(7)->GetAccentColor(), followed);
+    EXPECT_EQ(e.Tagged<MonitorToggleControl>(8)->GetAccentColor(), followed);
+    EXPECT_EQ(e.Tagged<RespModeToggleControl>(25)->GetAccentColor(), followed);
 }
 
 }  // namespace
