@@ -1,8 +1,8 @@
 #include "SkyTestContext.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <random>
-#include <stdexcept>
 
 namespace halcyra::test {
 
@@ -18,8 +18,6 @@ SkyTestContext::~SkyTestContext() {
     std::filesystem::remove_all(presetFolder, ec);
 }
 
-AbCompareState& SkyTestContext::abCompare() { throw std::logic_error("the sky view has no business with A/B"); }
-
 SkyFeed& SkyTestContext::nextSnapshot() {
     SkyFeed& s = feed.writeSlot();
     ResetSnapshot(s);
@@ -33,8 +31,9 @@ void ResetSnapshot(SkyFeed& s) {
 }
 
 std::string Describe(const IColor& c) {
-    return "(" + std::to_string(c.A) + ", " + std::to_string(c.R) + ", " + std::to_string(c.G) + ", " +
-           std::to_string(c.B) + ")";
+    char text[48];
+    std::snprintf(text, sizeof text, "(%d, %d, %d, %d)", c.A, c.R, c.G, c.B);
+    return text;
 }
 
 }  // namespace halcyra::test

@@ -1,6 +1,6 @@
 // A stand-in for the plug-in as the sky view sees it: parameters in a ParameterStore,
-// the real SkyFeed triple buffer and command queue, a preset store in a temporary
-// folder, and a recording opener. Helpers publish snapshots as the audio side does.
+// the real SkyFeed triple buffer, command queue and A/B state, a preset store in a
+// temporary folder, and a recording opener. Helpers publish snapshots as the audio side does.
 #pragma once
 
 #include <memory>
@@ -10,6 +10,7 @@
 #include "dsp/stars/EditorCommandQueue.h"
 #include "editor/EditorContext.h"
 #include "graphics/IColor.h"
+#include "plugin/AbCompareState.h"
 #include "plugin/ParameterEditor.h"
 #include "plugin/ParameterStore.h"
 #include "plugin/SkyFeedBuffer.h"
@@ -43,8 +44,7 @@ public:
     double sampleRate() const override { return rate; }
     EditorCommandQueue& commandQueue() override { return queue; }
     PresetStore& presetStore() override { return *presets; }
-    // The sky never touches A/B; reaching this is a test bug worth failing loudly.
-    AbCompareState& abCompare() override;
+    AbCompareState& abCompare() override { return ab; }
     std::string resourcePath(const std::string&) const override { return {}; }
     void openWithSystem(const std::string& urlOrPath) override { opened.push_back(urlOrPath); }
 
@@ -60,6 +60,7 @@ public:
     double rate = 48000.0;
     std::string presetFolder;
     std::unique_ptr<PresetStore> presets;
+    AbCompareState ab;
     std::vector<std::string> opened;
 };
 
