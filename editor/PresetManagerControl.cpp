@@ -24,6 +24,16 @@ constexpr int kSelectedFillAlpha = 30;
 // Unselected names are a touch brighter than the other dim texts.
 constexpr int kNameLift = 25;
 
+// The "✕" of a user row, drawn as two strokes: the embedded fonts have no glyph
+// for it. Sized like a 12-unit glyph.
+void DrawDeleteMark(Canvas& g, const IRECT& area, const IColor& colour) {
+    constexpr float kHalf = 3.5f;
+    const float cx = area.MW();
+    const float cy = area.MH();
+    g.DrawLine(colour, cx - kHalf, cy - kHalf, cx + kHalf, cy + kHalf, 1.2f);
+    g.DrawLine(colour, cx - kHalf, cy + kHalf, cx + kHalf, cy - kHalf, 1.2f);
+}
+
 }  // namespace
 
 PresetManagerControl::PresetManagerControl(const IRECT& bounds, EditorContext& ctx,
@@ -125,9 +135,7 @@ void PresetManagerControl::DrawRow(Canvas& g, int row, const PresetListItem& ite
     g.DrawText(IText(13.0f, selected ? mText : mDim.Brightened(kNameLift), "Roboto-Regular", EAlign::Near,
                      EVAlign::Middle),
                item.name, IRECT(r.L + 32.0f, r.T, r.R - 24.0f, r.B));
-    if (!item.factory) {
-        g.DrawText(IText(12.0f, mDim, "Roboto-Regular", EAlign::Center, EVAlign::Middle), "\u2715", DeleteRect(row));
-    }
+    if (!item.factory) DrawDeleteMark(g, DeleteRect(row), mDim);
 }
 
 void PresetManagerControl::OnMouseDown(float x, float y, const IMouseMod&) {

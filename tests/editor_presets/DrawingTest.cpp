@@ -1,0 +1,154 @@
+// What the overlays and header controls draw, probed in the pixels: the about box's
+// line offsets, rows below the panel, highlighted rows, the header heart and the
+// A/B highlight.
+#include <gtest/gtest.h>
+
+#include "PanelFixture.h"
+#include "PixelProbe.h"
+#include "editor/AbCompareControl.h"
+#include "editor/BurgerMenuControl.h"
+#include "editor/FavoriteControl.h"
+#include "editor/PresetNameControl.h"
+#include "plugin/Parameters.h"
+
+namespace halcyra::test {
+namespace {
+
+TEST(AboutBox, BodyLinesSitAtTheirOffsetsAndTheFooterOnlyOnTheRight) {
+    PresetTestContext ctx;
+    IGraphics ui(&ctx, 760, 560, 60, 1.0f);
+    ui.AttachPanelBackground(kWindowColor);
+    auto* menu = static_cast<BurgerMenuControl*>(ui.AttachControl(new BurgerMenuControl(ui.GetBounds(), ctx), 33));
+    menu->ShowMenu();
+    ui.OnMouseDown(30.0f, menu->EntryRect(0).MH(), IMouseMod(true));
+    ASSERT_TRUE(menu->IsShowingAbout());
+
+    OffscreenRenderer r;
+    ASSERT_TRUE(r.Render(ui));
+    const IRECT c = menu->AboutBoxRect().GetInset(26.0f);
+    const IColor panel = PixelAt(r, c.R - 3.0f, c.T + 60.0f);
+    const auto band = [&](float from, float to) { return IRECT(c.L, c.T + from, c.R, c.T + to); };
+
+    EXPECT_GT(InkCount(r, band(0, 24), panel), 100) << "title";
+    EXPECT_GT(InkCount(r, band(34, 46), panel), 50) << "subtitle";
+    // The two empty lines and the gap after them: nothing until the credit line at 98.
+    EXPECT_EQ(InkCount(r, band(50, 96), panel), 0);
+    EXPECT_GT(InkCount(r, band(98, 110), panel), 50) << "credit, first line";
+    EXPECT_GT(InkCount(r, band(114, 124), panel), 50) << "credit, second line";
+    EXPECT_EQ(InkCount(r, band(127, 133), panel), 0) << "gap before the trademarks";
+    EXPECT_GT(InkCount(r, band(134, 146), panel), 50);
+    EXPECT_GT(InkCount(r, band(148, 160), panel), 50);
+    EXPECT_EQ(InkCount(r, band(163, c.H() - 16), panel), 0);
+
+    const IRECT footer(c.L, c.B - 16.0f, c.R, c.B);
+    EXPECT_EQ(InkCount(r, IRECT(footer.L, footer.T, footer.MW(), footer.B), panel), 0);
+    EXPECT_GT(InkCount(r, IRECT(footer.MW(), footer.T, footer.R, footer.B), panel), 30);
+}
+
+TEST(PanelDrawing, RowsContinueBelowThePanelOverTheBackdrop) {
+    const auto inkInRow = [](int userPresets, int row) {
+        PanelFixture f;
+        for (int i = 0; i < userPresets; ++i) f.SaveUserPreset("Preset " + std::to_string(10 + i));
+        OffscreenRenderer r;
+        EXPECT_TRUE(r.Render(f.ui));
+        const IRECT name = f.panel->RowRect(row).GetPadded(32.0f, 0.0f, -24.0f, 0.0f);
+        return InkCount(r, name, PixelAt(r, 5.0f, name.MH()));
+    };
+    EXPECT_GT(inkInRow(14, 16), 30);  // "Preset 16", below the panel
+    EXPECT_EQ(inkInRow(2, 16), 0);    // no row there
+}
+
+TEST(PanelDrawing, TheCurrentFactoryAndUserPresetsAreBothHighlighted) {
+    PanelFixture f;
+    f.SaveUserPreset("Dusk");
+    f.ClickName(f.RowOf("Dusk"));
+    f.panel->Show();
+    f.ClickName(f.RowOf("Storm"));
+    f.panel->Show();
+    ASSERT_EQ(f.panel->CurrentUserPresetName(), "Dusk");
+
+    OffscreenRenderer r;
+    ASSERT_TRUE(r.Render(f.ui));
+    // Left of the heart, inside the highlight's rounded rectangle.
+    const auto spot = [&](const char* name) {
+        const IRECT row = f.panel->RowRect(f.RowOf(name));
+        return PixelAt(r, row.L + 8.5f, row.MH());
+    };
+    const IColor plain = spot("Clear");
+    EXPECT_GT(ColourDistance(spot("Storm"), plain), 8) << Describe(spot("Storm")) << " vs " << Describe(plain);
+    EXPECT_GT(ColourDistance(spot("Dusk"), plain), 8) << Describe(spot("Dusk"));
+    EXPECT_LE(ColourDistance(spot("Sky Opening"), plain), 2);
+}
+
+class HeaderDrawing : public ::testing::Test {
+protected:
+    HeaderDrawing() {
+        ctx.graphics = &ui;
+        ui.AttachPanelBackground(kWindowColor);
+        heart = ui.AttachControl(new FavoriteControl(IRECT(228, 8, 252, 36), ctx, kAccentInitialColor, kDimColor), 30);
+        name = ui.AttachControl(new PresetNameControl(IRECT(258, 0, 434, 44), ctx, kTextColor, [] {}), 29);
+        ab = ui.AttachControl(new AbCompareControl(IRECT(488, 8, 546, 36), ctx, kAccentInitialColor, kDimColor), 27);
+        ctx.ab.setUp(ctx.editor);
+    }
+    void Click(float x, float y) {
+        ui.OnMouseDown(x, y, IMouseMod(true));
+        ui.OnMouseUp(x, y, IMouseMod(true));
+    }
+    IColor HeartCentre() {
+        EXPECT_TRUE(r.Render(ui));
+        return PixelAt(r, 240.0f, 23.0f);
+    }
+
+    PresetTestContext ctx;
+    IGraphics ui{&ctx, 760, 560, 60, 1.0f};
+    OffscreenRenderer r;
+    IControl* heart = nullptr;
+    IControl* name = nullptr;
+    IControl* ab = nullptr;
+};
+
+TEST_F(HeaderDrawing, TheHeartFollowsTheCurrentPresetsFavouriteAndAClickTogglesIt) {
+    EXPECT_LE(ColourDistance(HeartCentre(), kWindowColor), 3);  // outlined only
+    Click(240.0f, 22.0f);
+    EXPECT_TRUE(ctx.presets->isFavourite("Sky Opening"));
+    EXPECT_LE(ColourDistance(HeartCentre(), kAccentInitialColor), 3) << Describe(HeartCentre());
+
+    // "‹" from the first preset wraps to the last; both header controls must redraw.
+    ASSERT_FALSE(heart->IsDirty());
+    stepFactoryPreset(-1, ctx.editor, ctx.queue);
+    EXPECT_DOUBLE_EQ(ctx.store.get(kPreset), 7.0);
+    EXPECT_TRUE(heart->IsDirty());
+    EXPECT_TRUE(name->IsDirty());
+    EXPECT_LE(ColourDistance(HeartCentre(), kWindowColor), 3);
+    Click(240.0f, 22.0f);
+    EXPECT_EQ(ctx.presets->readFavourites(), (std::vector<std::string>{"Sky Opening", "Cinematic Overcast"}));
+
+    stepFactoryPreset(+1, ctx.editor, ctx.queue);  // "›" wraps back
+    EXPECT_DOUBLE_EQ(ctx.store.get(kPreset), 0.0);
+    Click(240.0f, 22.0f);
+    EXPECT_EQ(ctx.presets->readFavourites(), std::vector<std::string>{"Cinematic Overcast"});
+}
+
+TEST_F(HeaderDrawing, TheAbHighlightFollowsTheSlotPickedByEachHalf) {
+    const auto highlight = [&](float x) {
+        EXPECT_TRUE(r.Render(ui));
+        return ColourDistance(PixelAt(r, x, 22.0f), kWindowColor);
+    };
+    constexpr float kBesideA = 492.0f, kBesideB = 543.0f;  // inside each area, clear of the letters
+    EXPECT_GT(highlight(kBesideA), 20);
+    EXPECT_LE(highlight(kBesideB), 3);
+
+    ctx.store.set(kSize, 0.4);
+    Click(518.0f, 22.0f);  // just right of the centre
+    EXPECT_EQ(ctx.ab.current(), AbCompareState::kSlotB);
+    EXPECT_DOUBLE_EQ(ctx.store.get(kSize), 1.0);
+    EXPECT_LE(highlight(kBesideA), 3);
+    EXPECT_GT(highlight(kBesideB), 20);
+
+    Click(516.0f, 22.0f);  // just left of it
+    EXPECT_EQ(ctx.ab.current(), AbCompareState::kSlotA);
+    EXPECT_DOUBLE_EQ(ctx.store.get(kSize), 0.4);
+}
+
+}  // namespace
+}  // namespace halcyra::test
