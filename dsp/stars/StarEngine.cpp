@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "dsp/stars/EmbeddedKemar.h"
+#include "dsp/stars/HrirSetCache.h"
 #include "dsp/stars/SkyPoints.h"
 
 namespace halcyra {
@@ -37,8 +37,7 @@ void StarEngine::prepare(double sampleRate, int capacity, std::uint32_t skySeed,
 void StarEngine::buildHrirs() {
     const SkyPoints& points = skyPoints();
     try {
-        hrirs_.build(kemarSofaData(), kemarSofaSize(), sampleRate_, SkyPoints::kCount, points.azimuths(),
-                     points.elevations(), 256, true);
+        buildKemarHrirSet(hrirs_, sampleRate_, SkyPoints::kCount, points.azimuths(), points.elevations(), 256);
     } catch (const std::bad_alloc&) {
         // Out of memory while reading the measurements is like data that cannot be
         // opened: the stars still sound, centred. Building from no data leaves the
