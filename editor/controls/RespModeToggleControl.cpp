@@ -40,12 +40,22 @@ void RespModeToggleControl::Draw(Canvas& g) {
     g.DrawText(bt, "beats", IRECT(pill.R + 7.0f, mRECT.T, mRECT.R, mRECT.B));
 }
 
-void RespModeToggleControl::OnMouseDown(float x, float, const IMouseMod&) {
-    SetValueFromUserInput(x > mRECT.MW() ? 1.0 : 0.0);
-    // The Response knob writes its value in the unit this switch selects.
+// The Response knob writes its value in the unit this switch selects.
+void RespModeToggleControl::RedrawResponseKnob() const {
     if (IGraphics* ui = GetUI()) {
         if (IControl* knob = ui->GetControlWithTag(kResponseKnobTag)) knob->SetDirty();
     }
+}
+
+void RespModeToggleControl::OnMouseDown(float x, float, const IMouseMod&) {
+    SetValueFromUserInput(x > mRECT.MW() ? 1.0 : 0.0);
+    RedrawResponseKnob();
+}
+
+void RespModeToggleControl::SetValueFromDelegate(double normalized) {
+    const double before = GetValue();
+    IControl::SetValueFromDelegate(normalized);
+    if (GetValue() != before) RedrawResponseKnob();
 }
 
 }  // namespace halcyra

@@ -16,6 +16,8 @@ public:
 
     void Draw(Canvas& g) override;
     void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+    // A change from the host side (preset, state restore) changes the knob's unit too.
+    void SetValueFromDelegate(double normalized) override;
 
     void SetAccentColor(const IColor& accent);
     const IColor& GetAccentColor() const { return mAccent; }
@@ -23,6 +25,7 @@ public:
 
 private:
     IRECT PillRect() const;
+    void RedrawResponseKnob() const;
 
     IColor mAccent, mText, mDim, mFrame;
 };

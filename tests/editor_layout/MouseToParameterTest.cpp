@@ -71,6 +71,12 @@ TEST(EditorMouse, ResponseModeToggleSwitchesUnitAndRedrawsTheResponseKnob) {
     e.Click(r.L + 3, r.MH());
     EXPECT_EQ(e.ctx.store.get(kResponseMode), 0.0);
     EXPECT_TRUE(knob->IsDirty());
+
+    // The same when the change comes from the plug-in side.
+    ASSERT_TRUE(e.Render());
+    e.ctx.editor.setFromPlugin(kResponseMode, 1);
+    EXPECT_TRUE(knob->IsDirty());
+    EXPECT_EQ(knob->ValueText(), "4/4");
 }
 
 TEST(EditorMouse, OutputMarkerDragClampsToTheOutputRangeAndDoubleClickReturnsToZeroDb) {
