@@ -40,7 +40,7 @@ constexpr int kInitialSkyPalette = 2;
 constexpr int kBurgerMenuTag = 33;
 constexpr int kPresetPanelTag = 34;
 
-struct KnobSpec {
+struct KnobPlacement {
     IRECT rect;
     int param;
     const char* label;
@@ -48,21 +48,21 @@ struct KnobSpec {
 };
 
 // The knob strip left to right; Response (tag 24) is built separately for its value text.
-constexpr KnobSpec kSkyKnobs[] = {
+constexpr KnobPlacement kSkyKnobs[] = {
     {{12, 430, 86, 522}, kSize, "SIZE", 1},
     {{88, 430, 162, 522}, kBrightness, "BRIGHTNESS", 2},
     {{164, 430, 238, 522}, kSpacing, "SPACING", 4},
     {{240, 430, 314, 522}, kWind, "WIND", 3},
 };
-constexpr KnobSpec kResponseKnob{{343, 430, 417, 522}, kResponse, "RESPONSE", 24};
-constexpr KnobSpec kStarKnobs[] = {
+constexpr KnobPlacement kResponseKnob{{343, 430, 417, 522}, kResponse, "RESPONSE", 24};
+constexpr KnobPlacement kStarKnobs[] = {
     {{419, 430, 493, 522}, kRate, "RATE", 21},
     {{495, 430, 569, 522}, kLevel, "LEVEL", 22},
     {{571, 430, 645, 522}, kCharacter, "CHARACTER", 23},
     {{674, 430, 748, 522}, kMix, "MIX", 6},
 };
 
-IControl* AttachKnob(IGraphics& g, const KnobSpec& k, const IVStyle& style) {
+IControl* AttachKnob(IGraphics& g, const KnobPlacement& k, const IVStyle& style) {
     return g.AttachControl(new IVKnobControl(k.rect, k.param, k.label, style, false, false, -135.0f, 135.0f, -135.0f,
                                              EDirection::Vertical, 4.0, 2.0f),
                            k.tag);
@@ -158,10 +158,10 @@ void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
     AttachCaption(g, IRECT(671, 396, 751, 414), "OUT");
 
     const IVStyle knobStyle = MakeKnobStyle(accent);
-    for (const KnobSpec& k : kSkyKnobs) AttachKnob(g, k, knobStyle);
+    for (const KnobPlacement& k : kSkyKnobs) AttachKnob(g, k, knobStyle);
     g.AttachControl(new ResponseKnobControl(kResponseKnob.rect, kResponseKnob.param, kResponseKnob.label, knobStyle, ctx),
                     kResponseKnob.tag);
-    for (const KnobSpec& k : kStarKnobs) AttachKnob(g, k, knobStyle);
+    for (const KnobPlacement& k : kStarKnobs) AttachKnob(g, k, knobStyle);
 
     g.AttachControl(new RespModeToggleControl(IRECT(333, 523, 427, 543), kResponseMode, accent, kTextColor, kDimColor,
                                               kFrameColor),
