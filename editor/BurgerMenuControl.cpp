@@ -100,7 +100,7 @@ void BurgerMenuControl::DrawAbout(Canvas& g) {
     }
 
     const IRECT footer(c.L, c.B - 16.0f, c.R, c.B);
-    g.DrawText(IText(11.0f, mText, "Roboto-Regular", EAlign::Near, EVAlign::Middle), "", footer);
+    g.DrawText(IText(11.0f, mText, "Roboto-Regular", EAlign::Near, EVAlign::Middle), kAboutFooterLeft, footer);
     g.DrawText(IText(11.0f, mAccent, "Roboto-Regular", EAlign::Far, EVAlign::Middle), "click to close", footer);
 }
 

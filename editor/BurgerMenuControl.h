@@ -38,6 +38,8 @@ public:
     static constexpr float kAboutBodyTop = 62.0f;
     static constexpr float kAboutLineStep = 14.0f;
     static constexpr float kAboutGap = 8.0f;
+    // The footer's left-hand text (its right-hand side says "click to close").
+    static constexpr std::string_view kAboutFooterLeft = "";
 
     BurgerMenuControl(const IRECT& bounds, EditorContext& ctx);
 

@@ -83,9 +83,11 @@ IRECT PresetManagerControl::DeleteRect(int row) const {
 }
 
 std::vector<PresetListItem> PresetManagerControl::BuildList() const {
-    const PresetStore& store = mCtx.presetStore();
-    return BuildPresetList(mFactoryNames, store.listUserPresets(),
-                           mFavouritesOnly ? store.readFavourites() : std::vector<std::string>(), mFavouritesOnly);
+    return BuildList(mCtx.presetStore().readFavourites());
+}
+
+std::vector<PresetListItem> PresetManagerControl::BuildList(const std::vector<std::string>& favourites) const {
+    return BuildPresetList(mFactoryNames, mCtx.presetStore().listUserPresets(), favourites, mFavouritesOnly);
 }
 
 bool PresetManagerControl::IsSelected(const PresetListItem& item) const {
@@ -108,8 +110,9 @@ void PresetManagerControl::Draw(Canvas& g) {
                mFavouritesOnly ? "Favs" : "All", FavouritesToggleRect());
 
     // No scrolling: rows past the panel's bottom are drawn over the backdrop.
-    const std::vector<PresetListItem> items = BuildList();
+    // One read of the favourites serves the filter and the hearts alike.
     const std::vector<std::string> favourites = mCtx.presetStore().readFavourites();
+    const std::vector<PresetListItem> items = BuildList(favourites);
     for (std::size_t i = 0; i < items.size(); ++i) DrawRow(g, static_cast<int>(i), items[i], favourites);
 }
 

@@ -40,6 +40,7 @@ public:
     IRECT DeleteRect(int row) const;
 
 private:
+    std::vector<PresetListItem> BuildList(const std::vector<std::string>& favourites) const;
     bool IsSelected(const PresetListItem& item) const;
     void DrawRow(Canvas& g, int row, const PresetListItem& item, const std::vector<std::string>& favourites);
     void OpenSaveEntry();
