@@ -1,6 +1,7 @@
 #include "editor/PresetManagerControl.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "editor/EditorColors.h"
 #include "editor/EditorContext.h"
@@ -180,6 +181,19 @@ void PresetManagerControl::OpenSaveEntry() {
         IText(14.0f, mText, "Roboto-Regular", EAlign::Center, EVAlign::Middle));
 }
 
+void PresetManagerControl::DeleteUserPreset(const std::string& name) {
+    PresetStore& store = mCtx.presetStore();
+    const std::string path = store.findPresetFile(name);
+    if (path.empty()) return;
+    std::error_code ec;
+    if (!std::filesystem::remove(path, ec) || ec) return;
+    // Favourites are kept by name: a factory preset or another file may still carry
+    // this one, and deleting a file must not unmark those.
+    const bool stillCarried = std::find(mFactoryNames.begin(), mFactoryNames.end(), name) != mFactoryNames.end() ||
+                              !store.findPresetFile(name).empty();
+    if (!stillCarried && store.isFavourite(name)) store.toggleFavourite(name);
+}
+
 void PresetManagerControl::ClickRow(int row, const PresetListItem& item, float x, float y) {
     if (item.header) return;
     PresetStore& store = mCtx.presetStore();
@@ -194,8 +208,7 @@ void PresetManagerControl::ClickRow(int row, const PresetListItem& item, float x
         return;
     }
     if (DeleteRect(row).Contains(x, y)) {
-        // Also drops the name from the favourites once the file is gone.
-        store.deleteUserPreset(item.name);
+        DeleteUserPreset(item.name);
         SetDirty();
         return;
     }

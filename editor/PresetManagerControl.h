@@ -44,6 +44,9 @@ private:
     bool IsSelected(const PresetListItem& item) const;
     void DrawRow(Canvas& g, int row, const PresetListItem& item, const std::vector<std::string>& favourites);
     void OpenSaveEntry();
+    // Removes the file carrying the name; the name stops being a favourite only
+    // when nothing else carries it any more.
+    void DeleteUserPreset(const std::string& name);
     void ClickRow(int row, const PresetListItem& item, float x, float y);
 
     EditorContext& mCtx;

@@ -40,13 +40,16 @@ struct PanelFixture {
         ASSERT_TRUE(ctx.presets->saveUserPreset(PresetStore::fromParameters(name, ctx.editor)));
     }
 
-    // Row of the first non-header item with this name; -1 when not listed.
-    int RowOf(const std::string& name) const {
+    // Row of the first non-header item with this name (only user items when asked);
+    // -1 when not listed.
+    int RowOf(const std::string& name, bool userOnly = false) const {
         const auto items = panel->BuildList();
         for (std::size_t i = 0; i < items.size(); ++i)
-            if (!items[i].header && items[i].name == name) return static_cast<int>(i);
+            if (!items[i].header && items[i].name == name && !(userOnly && items[i].factory))
+                return static_cast<int>(i);
         return -1;
     }
+    int UserRowOf(const std::string& name) const { return RowOf(name, true); }
 
     // Click points inside a row: on its heart, on its "✕" and on its name.
     void ClickHeart(int row) { Click(panel->HeartRect(row).MW(), panel->RowRect(row).MH()); }

@@ -93,6 +93,26 @@ TEST_F(PresetPanel, DeletingAFavouriteUserPresetAlsoRemovesTheFavourite) {
     EXPECT_EQ(f.RowOf("Fav"), -1);
 }
 
+TEST_F(PresetPanel, DeletingAUserPresetKeepsTheFavouriteOfANameStillInUse) {
+    f.SaveUserPreset("Storm");  // also a factory preset's name
+    f.ctx.presets->toggleFavourite("Storm");
+    f.ClickDelete(f.UserRowOf("Storm"));
+    EXPECT_TRUE(f.ctx.presetFileNames().empty());
+    EXPECT_TRUE(f.ctx.presets->isFavourite("Storm"));
+
+    // Two files carrying one name (one copied in by hand): the favourite goes with the last.
+    f.SaveUserPreset("Twin");
+    std::filesystem::copy_file(f.ctx.presets->findPresetFile("Twin"),
+                               std::filesystem::path(f.ctx.presetFolder) / "Twin-copy.halcyrapreset");
+    f.ctx.presets->toggleFavourite("Twin");
+    f.ClickDelete(f.UserRowOf("Twin"));
+    EXPECT_EQ(f.ctx.presetFileNames().size(), 1u);
+    EXPECT_TRUE(f.ctx.presets->isFavourite("Twin"));
+    f.ClickDelete(f.UserRowOf("Twin"));
+    EXPECT_TRUE(f.ctx.presetFileNames().empty());
+    EXPECT_FALSE(f.ctx.presets->isFavourite("Twin"));
+}
+
 TEST_F(PresetPanel, FactoryRowsHeartMarksTheNameAndTheNameRecallsThePreset) {
     const int storm = f.RowOf("Storm");
     ASSERT_EQ(storm, 5);  // "FACTORY", then the presets in index order
