@@ -7,6 +7,7 @@
 
 #include "frame/EntryGuard.h"
 #include "frame/HostParameters.h"
+#include "frame/ModuleLifetime.h"
 #include "frame/PresetHandler.h"
 #include "frame/StateStream.h"
 #include "frame/Utf16Text.h"
@@ -52,9 +53,11 @@ FUnknown* HalcyraEffect::createInstance(void*) {
 }
 
 HalcyraEffect::HalcyraEffect()
-    : parameterEditor_(plugin_.parameters(), *this), presets_(std::make_unique<PresetHandler>()) {}
+    : parameterEditor_(plugin_.parameters(), *this), presets_(std::make_unique<PresetHandler>()) {
+    instanceCreated();
+}
 
-HalcyraEffect::~HalcyraEffect() = default;
+HalcyraEffect::~HalcyraEffect() { instanceDestroyed(); }
 
 // --- Life cycle ---------------------------------------------------------------------
 

@@ -46,6 +46,19 @@ void toUtf16(const std::string& s, char16* out, int max) {
     out[n] = 0;
 }
 
+}  // namespace
+
+// The host context plug-ins see: names this host and makes messages and attribute lists.
+class OfflineHostApplication final : public HostApplication {
+public:
+    tresult PLUGIN_API getName(String128 name) override {
+        toUtf16("Halcyra offline host", name, 128);
+        return kResultOk;
+    }
+};
+
+namespace {
+
 template <typename Interface>
 IPtr<Interface> queryAs(FUnknown* object) {
     Interface* result = nullptr;
@@ -56,25 +69,22 @@ IPtr<Interface> queryAs(FUnknown* object) {
 }  // namespace
 
 PluginInstance::PluginInstance(Vst3Module& module) : module_(module) {
-    hostApp_ = new HostApplication();
+    hostApp_ = std::make_unique<OfflineHostApplication>();
     const ClassDescription effect = module.findAudioEffect();
     IComponent* component = nullptr;
     if (module.factory()->createInstance(effect.cid, IComponent::iid, reinterpret_cast<void**>(&component)) != kResultOk ||
         !component) {
-        hostApp_->release();
         throw HostError("module could not create its audio effect");
     }
     component_ = owned(component);
-    if (component_->initialize(hostApp_) != kResultOk) {
+    if (component_->initialize(hostApp_.get()) != kResultOk) {
         component_ = nullptr;
-        hostApp_->release();
         throw HostError("audio effect failed to initialise");
     }
     processor_ = queryAs<IAudioProcessor>(component_);
     if (!processor_) {
         component_->terminate();
         component_ = nullptr;
-        hostApp_->release();
         throw HostError("audio effect has no audio processor");
     }
     // A single-component effect answers the controller itself; otherwise make the
@@ -88,7 +98,7 @@ PluginInstance::PluginInstance(Vst3Module& module) : module_(module) {
                 kResultOk &&
             controller) {
             controller_ = owned(controller);
-            if (controller_->initialize(hostApp_) != kResultOk) controller_ = nullptr;
+            if (controller_->initialize(hostApp_.get()) != kResultOk) controller_ = nullptr;
             else separateController_ = true;
         }
     }
@@ -117,7 +127,6 @@ PluginInstance::~PluginInstance() {
     controller_ = nullptr;
     processor_ = nullptr;
     component_ = nullptr;
-    if (hostApp_) hostApp_->release();
 }
 
 tresult PluginInstance::setBusArrangement(SpeakerArrangement in, SpeakerArrangement out) {

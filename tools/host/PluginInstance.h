@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,8 @@
 #include "tools/host/HostParameterChanges.h"
 #include "tools/host/Vst3Module.h"
 
-namespace Steinberg::Vst {
-class HostApplication;
+namespace halcyra::host {
+class OfflineHostApplication;
 }
 
 namespace halcyra::host {
@@ -85,7 +86,7 @@ private:
     Steinberg::tresult processBlock(const Sample* const* in, Sample* const* out, int frames);
 
     Vst3Module& module_;
-    Steinberg::Vst::HostApplication* hostApp_ = nullptr;
+    std::unique_ptr<OfflineHostApplication> hostApp_;  // not reference counted: the host owns it
     ComponentHandlerLog handlerLog_;
     Steinberg::IPtr<Steinberg::Vst::IComponent> component_;
     Steinberg::IPtr<Steinberg::Vst::IAudioProcessor> processor_;

@@ -1,0 +1,43 @@
+#include "frame/ModuleLifetime.h"
+
+#include <fftw3.h>
+
+#include <mutex>
+
+namespace halcyra::vst3 {
+namespace {
+
+std::mutex gMutex;
+int gUseCount = 0;       // guarded by gMutex
+int gLiveInstances = 0;  // guarded by gMutex
+
+// FFTW keeps its planner state in process-wide memory that outlives every plan; it
+// is only safe to drop once no instance (and so no plan) exists.
+void releaseSharedResources() { fftwf_cleanup(); }
+
+}  // namespace
+
+bool enterModule() noexcept {
+    std::lock_guard<std::mutex> lock(gMutex);
+    ++gUseCount;
+    return true;
+}
+
+bool exitModule() noexcept {
+    std::lock_guard<std::mutex> lock(gMutex);
+    if (gUseCount <= 0) return false;
+    if (--gUseCount == 0 && gLiveInstances == 0) releaseSharedResources();
+    return true;
+}
+
+void instanceCreated() noexcept {
+    std::lock_guard<std::mutex> lock(gMutex);
+    ++gLiveInstances;
+}
+
+void instanceDestroyed() noexcept {
+    std::lock_guard<std::mutex> lock(gMutex);
+    --gLiveInstances;
+}
+
+}  // namespace halcyra::vst3
