@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,9 +19,14 @@ namespace {
 
 // PATH lookup done before forking: between fork and exec only async-signal-safe
 // calls are allowed (the host is multi-threaded), and execvp's search is not one.
+bool IsExecutableFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
 std::string FindProgram(const std::string& name) {
     if (name.empty()) return {};
-    if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : std::string();
+    if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
     const char* path = std::getenv("PATH");
     std::string dirs = (path != nullptr && *path != '\0') ? path : "/usr/local/bin:/usr/bin:/bin";
     std::size_t start = 0;
@@ -29,7 +35,7 @@ std::string FindProgram(const std::string& name) {
         std::string candidate = end > start ? dirs.substr(start, end - start) : std::string(".");
         candidate.push_back('/');
         candidate.append(name);
-        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (IsExecutableFile(candidate)) return candidate;
         start = end + 1;
     }
     return {};

@@ -10,11 +10,6 @@ constexpr ParamId kExcludedParams[] = {kMonitor, kEvents, kOutput, kResponseMode
 
 }  // namespace
 
-AbCompareState::AbCompareState() {
-    // Capacity for every parameter up front, so a capture never has to grow the lists.
-    for (auto& s : snapshots_) s.reserve(kNumParams);
-}
-
 bool AbCompareState::isExcluded(int paramIndex) {
     for (ParamId p : kExcludedParams)
         if (p == paramIndex) return true;

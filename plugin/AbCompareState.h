@@ -19,8 +19,6 @@ public:
     static constexpr int kSlotA = 0;
     static constexpr int kSlotB = 1;
 
-    AbCompareState();
-
     // Run by every editor layout: the first one captures both slots from the live
     // parameters; later editors find them valid and keep them. (The excluded set is
     // fixed, see isExcluded, so there is nothing else to prepare.)

@@ -128,6 +128,7 @@ TEST(LaunchDetached, AMissingProgramIsReportedAndNothingIsStarted) {
     EXPECT_FALSE(LaunchDetached({}));
     EXPECT_FALSE(LaunchDetached({"halcyra-no-such-program-here"}));
     EXPECT_FALSE(LaunchDetached({"/nonexistent/xdg-open", "x"}));
+    EXPECT_FALSE(LaunchDetached({"/tmp", "x"}));  // a directory is searchable, not runnable
     int status = 0;
     EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
 }
