@@ -6,11 +6,13 @@
 #include <limits>
 
 #include "frame/EntryGuard.h"
+#include "frame/FrameEditorContext.h"
 #include "frame/HostParameters.h"
 #include "frame/ModuleLifetime.h"
 #include "frame/PresetHandler.h"
 #include "frame/StateStream.h"
 #include "frame/Utf16Text.h"
+#include "frame/view/HalcyraView.h"
 #include "pluginterfaces/vst/ivstparameterchanges.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 
@@ -75,6 +77,7 @@ tresult PLUGIN_API HalcyraEffect::initialize(FUnknown* context) {
 tresult PLUGIN_API HalcyraEffect::terminate() {
     return guarded([&]() -> tresult {
         active_ = false;
+        RunLoopGlue::flushDeferred();  // handlers an editor could not unregister from inside a callback
         return EditControllerEx1::terminate();
     });
 }
@@ -369,8 +372,13 @@ ParamValue PLUGIN_API HalcyraEffect::getParamNormalized(ParamID id) {
 tresult PLUGIN_API HalcyraEffect::setParamNormalized(ParamID id, ParamValue value) {
     if (!isKnownParameter(id)) return kInvalidArgument;
     if (!std::isfinite(value)) return kResultFalse;  // never let NaN or infinity reach a parameter
-    if (id == kBypassId) bypass_.store(value >= 0.5, std::memory_order_relaxed);
-    else plugin_.parameters().setNormalized(static_cast<int>(id), value);
+    if (id == kBypassId) {
+        bypass_.store(value >= 0.5, std::memory_order_relaxed);
+    } else {
+        const int index = static_cast<int>(id);
+        plugin_.parameters().setNormalized(index, value);
+        editorContext_->parameterChanged(index, plugin_.parameters().getNormalized(index));  // open views follow
+    }
     return kResultOk;
 }
 
@@ -378,8 +386,10 @@ tresult PLUGIN_API HalcyraEffect::setComponentHandler(IComponentHandler* handler
     return guarded([&]() -> tresult { return EditControllerEx1::setComponentHandler(handler); });
 }
 
-IPlugView* PLUGIN_API HalcyraEffect::createView(FIDString) {
-    return nullptr;  // the editor view is created here once it exists
+IPlugView* PLUGIN_API HalcyraEffect::createView(FIDString name) {
+    if (name == nullptr || std::strcmp(name, ViewType::kEditor) != 0) return nullptr;
+    return guardedValue<IPlugView*>(
+        [&]() -> IPlugView* { return new HalcyraView(*this, unknownCast(), *editorContext_, hostContext); }, nullptr);
 }
 
 tresult PLUGIN_API HalcyraEffect::getUnitInfo(int32 unitIndex, UnitInfo& info) {

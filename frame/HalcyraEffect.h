@@ -18,6 +18,7 @@
 namespace halcyra::vst3 {
 
 class PresetHandler;
+class FrameEditorContext;
 
 class HalcyraEffect : public Steinberg::Vst::EditControllerEx1,
                       public Steinberg::Vst::IComponent,
@@ -111,6 +112,7 @@ private:
     HalcyraPlugin plugin_;
     FrameParameterEditor parameterEditor_;
     std::unique_ptr<PresetHandler> presets_;
+    std::unique_ptr<FrameEditorContext> editorContext_;  // outlives every view (views hold a reference)
     AudioScratch scratch_;
     std::atomic<bool> bypass_{false};
     Steinberg::Vst::SpeakerArrangement inputArrangement_ = Steinberg::Vst::SpeakerArr::kStereo;

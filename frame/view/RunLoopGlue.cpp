@@ -70,6 +70,7 @@ private:
     std::function<void()> fn_;
 };
 
+RunLoopGlue::RunLoopGlue() = default;
 RunLoopGlue::~RunLoopGlue() { disconnect(); }
 
 bool RunLoopGlue::connect(IRunLoop* loop, int fd, std::function<void()> onReadable, std::function<void()> onTimer,

@@ -14,7 +14,7 @@ namespace halcyra::vst3 {
 
 class RunLoopGlue {
 public:
-    RunLoopGlue() = default;
+    RunLoopGlue();
     ~RunLoopGlue();
     RunLoopGlue(const RunLoopGlue&) = delete;
     RunLoopGlue& operator=(const RunLoopGlue&) = delete;
