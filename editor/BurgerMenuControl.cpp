@@ -24,7 +24,9 @@ BurgerMenuControl::BurgerMenuControl(const IRECT& bounds, EditorContext& ctx)
       mPanel(kPanelColor),
       mText(kTextColor),
       mDim(kDimColor),
-      mAccent(kAccentInitialColor) {}
+      mAccent(kAccentInitialColor) {
+    Hide(true);  // an overlay: only shown on request
+}
 
 void BurgerMenuControl::ShowMenu() {
     mAbout = false;

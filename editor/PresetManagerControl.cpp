@@ -45,7 +45,9 @@ PresetManagerControl::PresetManagerControl(const IRECT& bounds, EditorContext& c
       mPanel(kPanelColor),
       mText(kTextColor),
       mDim(kDimColor),
-      mAccent(kAccentInitialColor) {}
+      mAccent(kAccentInitialColor) {
+    Hide(true);  // an overlay: only shown on request
+}
 
 void PresetManagerControl::Show() {
     Hide(false);

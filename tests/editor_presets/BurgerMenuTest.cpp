@@ -23,7 +23,6 @@ protected:
         knob = ui.AttachControl(new IVKnobControl(kKnobRect, kSize, "SIZE"), 1);
         ui.AttachControl(new BurgerControl(IRECT(10, 8, 34, 36), kTextColor, [this] { menu->ShowMenu(); }), 26);
         menu = static_cast<BurgerMenuControl*>(ui.AttachControl(new BurgerMenuControl(ui.GetBounds(), ctx), 33));
-        menu->Hide(true);
     }
 
     void Click(float x, float y) {
@@ -48,6 +47,7 @@ protected:
 TEST_F(BurgerMenu, AClickOnAKnobWhileTheMenuIsShownOnlyClosesTheMenu) {
     ctx.store.set(kSize, 0.5);
     knob->SetValueFromDelegate(0.5);
+    ASSERT_TRUE(menu->IsHidden());  // until the burger button asks for it
     OpenMenu();
     ASSERT_FALSE(menu->IsHidden());
     DragKnob();

@@ -28,6 +28,7 @@ struct PanelFixture {
         ui.AttachPanelBackground(kWindowColor);
         panel = static_cast<PresetManagerControl*>(
             ui.AttachControl(new PresetManagerControl(ui.GetBounds(), ctx, FactoryNames()), 34));
+        EXPECT_TRUE(panel->IsHidden());  // until the list icon or the name asks for it
         panel->Show();
     }
 
