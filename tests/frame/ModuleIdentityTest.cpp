@@ -113,7 +113,7 @@ TEST(ModuleIdentity, InstanceAnswersEveryInterfaceOfASingleComponent) {
     instance->component()->queryInterface(Vst::IProcessContextRequirements::iid, reinterpret_cast<void**>(&req));
     EXPECT_TRUE(req->getProcessContextRequirements() & Vst::IProcessContextRequirements::kNeedTempo);
     req->release();
-    EXPECT_EQ(instance->controller()->createView("editor"), nullptr);
+    EXPECT_EQ(instance->controller()->createView("no-such-view"), nullptr);
 }
 
 }  // namespace
