@@ -14,6 +14,7 @@ packages=(
   libstb-dev                        # PNG writing
   libx11-dev libgl-dev libglx-dev libgl1-mesa-dri libosmesa6-dev
   xvfb xauth
+  xdg-utils                         # opening the manual and the web site
   fonts-roboto-unhinted
   libgtest-dev libgmock-dev libbenchmark-dev
   groff ghostscript                 # user manual PDF
