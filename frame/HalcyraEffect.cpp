@@ -55,7 +55,9 @@ FUnknown* HalcyraEffect::createInstance(void*) {
 }
 
 HalcyraEffect::HalcyraEffect()
-    : parameterEditor_(plugin_.parameters(), *this), presets_(std::make_unique<PresetHandler>()) {
+    : parameterEditor_(plugin_.parameters(), *this),
+      presets_(std::make_unique<PresetHandler>()),
+      editorContext_(std::make_unique<FrameEditorContext>(plugin_, parameterEditor_)) {
     instanceCreated();
 }
 

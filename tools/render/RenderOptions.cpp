@@ -61,6 +61,7 @@ const std::vector<OptionSpec>& optionTable() {
          }},
         {"--preset", true, [](RenderOptions& o, const std::string& v) { o.factoryPreset = v; }},
         {"--user-preset", true, [](RenderOptions& o, const std::string& v) { o.userPreset = v; }},
+        {"--editor-png", true, [](RenderOptions& o, const std::string& v) { o.editorPng = v; }},
     };
     return table;
 }
@@ -107,7 +108,8 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv) {
 std::string renderUsage() {
     return "usage: halcyra-render [--plugin PATH.vst3] [--rate HZ] [--block N] [--mono]\n"
            "                      [--set NAME=VALUE]... [--state-in FILE] [--state-out FILE]\n"
-           "                      [--tail SECONDS] [--preset NAME] [--user-preset NAME] INPUT OUTPUT.wav\n"
+           "                      [--tail SECONDS] [--preset NAME] [--user-preset NAME]\n"
+           "                      [--editor-png FILE.png] INPUT OUTPUT.wav\n"
            "\n"
            "Renders INPUT through the Halcyra VST3 module into a 32-bit float stereo WAV.\n"
            "  INPUT              an audio file, 'impulse' (unit impulse, 12 s) or 'demo' (8 s of music)\n"
@@ -119,7 +121,9 @@ std::string renderUsage() {
            "                     (e.g. --set Size=0.8 --set Events=Comet); applied before the first block\n"
            "  --state-in FILE    restore a saved state first; --state-out FILE saves it after rendering\n"
            "  --tail SECONDS     extra output after the input ends (default 0 for impulse, 4 otherwise)\n"
-           "  --preset NAME      recall a factory preset; --user-preset NAME loads a user preset\n";
+           "  --preset NAME      recall a factory preset; --user-preset NAME loads a user preset\n"
+           "  --editor-png FILE  open the editor (in a private Xvfb when there is no display), play the\n"
+           "                     first 2.5 s in real time while it animates, and save a picture of it\n";
 }
 
 }  // namespace halcyra::render

@@ -22,6 +22,7 @@ struct RenderOptions {
     std::string userPreset;
     std::string input;
     std::string output;
+    std::string editorPng;  // --editor-png: picture of the editor while the render plays
     bool help = false;
 };
 

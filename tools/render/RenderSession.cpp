@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "tools/host/HostError.h"
 #include "tools/host/PluginInstance.h"
 #include "tools/host/Vst3Module.h"
+#include "tools/render/EditorCapture.h"
 #include "tools/render/InputAudio.h"
 #include "tools/render/ParameterAssignment.h"
 #include "tools/render/WavWriter.h"
@@ -120,6 +122,10 @@ RenderSummary runRender(const RenderOptions& options, const std::string& executa
     const std::int64_t totalFrames = inputFrames + static_cast<std::int64_t>(std::llround(tail * input.sampleRate));
 
     WavWriter writer(options.output, input.sampleRate);
+    // Opened before processing starts, as a host may do: the editor must cope with an
+    // effect that has no sample rate yet.
+    std::unique_ptr<EditorCapture> editor;
+    if (!options.editorPng.empty()) editor = std::make_unique<EditorCapture>(instance, options.editorPng);
     instance.start();
 
     const int block = options.blockSize;
@@ -151,10 +157,13 @@ RenderSummary runRender(const RenderOptions& options, const std::string& executa
         }
         writer.write(outL.data(), outR.data(), n);
         pos += n;
+        if (editor) editor->afterBlock(static_cast<double>(pos) / input.sampleRate);
         bar.update(pos, totalFrames);
     }
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     bar.finish();
+    if (editor) editor->finish();  // renders shorter than the live part
+    editor.reset();
     instance.stop();
 
     if (!options.stateOut.empty()) writeBytesAtomically(options.stateOut, instance.saveState());
