@@ -23,6 +23,7 @@ fi
 extra=()
 [ -f build/halcyra-render ] || { echo "demo.sh: build/halcyra-render was not built" >&2; exit 1; }
 if build/halcyra-render --help 2>&1 | grep -q -- '--editor-png'; then
-  extra+=(--editor-png out/editor.png)
+  # Livelier stars for the picture; settings given on the command line come later and win.
+  extra+=(--editor-png out/editor.png --set Level=0.8 --set Rate=0.7)
 fi
 build/halcyra-render "${extra[@]}" "$@" "$input" "$output"
