@@ -96,8 +96,15 @@ bool HalcyraView::open(void* parent) {
     acceptedScale_ = ui_->GetDrawScale();
 
     PlatformWindow* window = window_.get();
-    if (!runLoop_.connect(loop, window->ConnectionFd(), [window] { window->ProcessEvents(); },
-                          [window] { window->Tick(); }, kFrameMilliseconds))
+    // Xlib reads events into its own queue during other calls (a buffer swap, a sync),
+    // and those never make the descriptor readable again: every frame drains the queue.
+    const auto frame = [window] {
+        window->ProcessEvents();
+        window->Tick();
+        window->ProcessEvents();  // whatever arrived during the buffer swap
+    };
+    if (!runLoop_.connect(loop, window->ConnectionFd(), [window] { window->ProcessEvents(); }, frame,
+                          kFrameMilliseconds))
         return false;
     context_.addView(this);
     return true;

@@ -37,8 +37,9 @@ public:
     void PLUGIN_API onFDIsSet(Linux::FileDescriptor) override {
         if (!fn_) return;
         IPtr<FdLink> self(this);  // a removal inside the callback must not free us mid-call
+        const std::function<void()> fn = fn_;  // nor destroy the function while it runs
         CallbackScope scope;
-        fn_();
+        fn();
     }
     OBJ_METHODS(FdLink, FObject)
     DEFINE_INTERFACES
@@ -57,8 +58,9 @@ public:
     void PLUGIN_API onTimer() override {
         if (!fn_) return;
         IPtr<TimerLink> self(this);
+        const std::function<void()> fn = fn_;
         CallbackScope scope;
-        fn_();
+        fn();
     }
     OBJ_METHODS(TimerLink, FObject)
     DEFINE_INTERFACES
