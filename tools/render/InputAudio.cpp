@@ -54,12 +54,12 @@ InputAudio readFile(const std::string& path, double requestedRate) {
 
 }  // namespace
 
-InputAudio loadInput(const std::string& spec, double requestedRate, bool mono) {
+InputAudio loadInput(const std::string& source, double requestedRate, bool mono) {
     InputAudio in;
-    if (spec == "impulse" || spec == "demo") {
+    if (source == "impulse" || source == "demo") {
         in.generated = true;
         in.sampleRate = requestedRate > 0 ? requestedRate : kDefaultRate;
-        if (spec == "demo") {
+        if (source == "demo") {
             in.audio = makeDemoSignal(in.sampleRate);
         } else {
             in.impulse = true;
@@ -79,7 +79,7 @@ InputAudio loadInput(const std::string& spec, double requestedRate, bool mono) {
         }
         return in;
     }
-    in = readFile(spec, requestedRate);
+    in = readFile(source, requestedRate);
     if (mono) foldToMono(in);
     return in;
 }

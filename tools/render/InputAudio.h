@@ -18,9 +18,9 @@ struct InputAudio {
     bool impulse = false;
 };
 
-// spec: "impulse", "demo" or a path libsndfile can read. requestedRate 0 = default
+// source: "impulse", "demo" or a path libsndfile can read. requestedRate 0 = default
 // (file's rate, else 48000). mono folds the input to one channel. Throws
 // host::HostError with a one-line reason.
-InputAudio loadInput(const std::string& spec, double requestedRate, bool mono);
+InputAudio loadInput(const std::string& source, double requestedRate, bool mono);
 
 }  // namespace halcyra::render

@@ -21,14 +21,14 @@ double parseNumber(const std::string& option, const std::string& text) {
     return value;
 }
 
-struct OptionSpec {
+struct OptionInfo {
     std::string_view name;
     bool takesValue;
     std::function<void(RenderOptions&, const std::string&)> apply;
 };
 
-const std::vector<OptionSpec>& optionTable() {
-    static const std::vector<OptionSpec> table = {
+const std::vector<OptionInfo>& optionTable() {
+    static const std::vector<OptionInfo> table = {
         {"--help", false, [](RenderOptions& o, const std::string&) { o.help = true; }},
         {"-h", false, [](RenderOptions& o, const std::string&) { o.help = true; }},
         {"--plugin", true, [](RenderOptions& o, const std::string& v) { o.pluginPath = v; }},
@@ -81,17 +81,17 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv) {
                 value = arg.substr(eq + 1);
                 inlineValue = true;
             }
-            const OptionSpec* spec = nullptr;
-            for (const OptionSpec& s : optionTable())
-                if (s.name == name) spec = &s;
-            if (!spec) throw HostError("unknown option '" + arg + "' (see --help)");
-            if (spec->takesValue && !inlineValue) {
+            const OptionInfo* option = nullptr;
+            for (const OptionInfo& s : optionTable())
+                if (s.name == name) option = &s;
+            if (!option) throw HostError("unknown option '" + arg + "' (see --help)");
+            if (option->takesValue && !inlineValue) {
                 if (i + 1 >= argc) throw HostError(name + " needs a value");
                 value = argv[++i];
-            } else if (!spec->takesValue && inlineValue) {
+            } else if (!option->takesValue && inlineValue) {
                 throw HostError(name + " takes no value");
             }
-            spec->apply(options, value);
+            option->apply(options, value);
         } else {
             positional.push_back(arg);
         }
