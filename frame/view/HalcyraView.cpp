@@ -122,7 +122,16 @@ void HalcyraView::close() {
     runLoop_.disconnect();
     if (window_) window_->Close();
     if (RunLoopGlue::insideCallback() && (window_ || ui_)) {
-        closedEditors().push_back({std::move(window_), std::move(ui_)});
+        try {
+            std::vector<ClosedEditor>& closed = closedEditors();
+            closed.reserve(closed.size() + 1);  // may throw; the move below cannot
+            closed.push_back({std::move(window_), std::move(ui_)});
+        } catch (...) {
+            // No memory to remember them: leaking the closed editor beats freeing code
+            // that is still running.
+            (void)window_.release();
+            (void)ui_.release();
+        }
     }
     window_.reset();
     ui_.reset();
@@ -239,7 +248,11 @@ tresult PLUGIN_API HalcyraView::setFrame(IPlugFrame* frame) {
 }
 
 void HalcyraView::parameterChanged(int index, double normalized) {
-    if (ui_) ui_->SetControlValueFromDelegate(index, normalized);
+    // Reached from host calls that have no guard of their own (setParamNormalized).
+    try {
+        if (ui_) ui_->SetControlValueFromDelegate(index, normalized);
+    } catch (...) {
+    }
 }
 
 }  // namespace halcyra::vst3

@@ -28,6 +28,14 @@ public:
     ~CallbackScope() { --gCallbackDepth; }
 };
 
+// The host's loop is no place for an exception: a frame that fails is skipped.
+void runGuarded(const std::function<void()>& fn) noexcept {
+    try {
+        fn();
+    } catch (...) {
+    }
+}
+
 }  // namespace
 
 class RunLoopGlue::FdLink final : public FObject, public IEventHandler {
@@ -39,7 +47,7 @@ public:
         IPtr<FdLink> self(this);  // a removal inside the callback must not free us mid-call
         const std::function<void()> fn = fn_;  // nor destroy the function while it runs
         CallbackScope scope;
-        fn();
+        runGuarded(fn);
     }
     OBJ_METHODS(FdLink, FObject)
     DEFINE_INTERFACES
@@ -60,7 +68,7 @@ public:
         IPtr<TimerLink> self(this);
         const std::function<void()> fn = fn_;
         CallbackScope scope;
-        fn();
+        runGuarded(fn);
     }
     OBJ_METHODS(TimerLink, FObject)
     DEFINE_INTERFACES

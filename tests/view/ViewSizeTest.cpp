@@ -18,9 +18,15 @@ void expectWithinLimitsAndUniform(const ViewRect& r) {
     EXPECT_NEAR(static_cast<double>(r.getWidth()) / r.getHeight(), 760.0 / 560.0, 0.01);
 }
 
-void expectWindowSize(const EditorInParent& host, int width, int height) {
+// The editor resizes its window on its own X connection: the server may take a moment
+// before our connection sees the new size.
+void expectWindowSize(EditorInParent& host, int width, int height) {
     int w = 0, h = 0;
-    ASSERT_TRUE(host.parent->windowSize(host.editorWindow(), w, h));
+    for (int tries = 0; tries < 50; ++tries) {
+        ASSERT_TRUE(host.parent->windowSize(host.editorWindow(), w, h));
+        if (w == width && h == height) break;
+        host.pump(10);
+    }
     EXPECT_EQ(w, width);
     EXPECT_EQ(h, height);
 }
