@@ -80,8 +80,12 @@ TEST(SkyFeedTripleBuffer, ConcurrentWriterAndReaderNeverTearASnapshot) {
 
     int torn = 0, backwards = 0, taken = 0;
     std::int32_t last = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (std::chrono::steady_clock::now() < end) {
+    // At least a second of contention, longer on a loaded machine until enough
+    // snapshots have crossed (bounded, so a broken writer still ends the test).
+    const auto start = std::chrono::steady_clock::now();
+    const auto minEnd = start + std::chrono::seconds(1);
+    const auto maxEnd = start + std::chrono::seconds(20);
+    for (auto now = start; now < maxEnd && (now < minEnd || taken <= 100); now = std::chrono::steady_clock::now()) {
         if (!reader.poll()) continue;
         ++taken;
         const std::int32_t v = uniformValue(reader.current());
@@ -114,8 +118,12 @@ TEST(SkyFeedTripleBuffer, PluginReaderFollowsTheAudioThread) {
     SkyFeedReader& reader = plugin.skyFeedReader();
     int taken = 0;
     float largestPeak = 0.0f;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(700);
-    while (std::chrono::steady_clock::now() < end) {
+    // 0.7 s at least; on a slow or loaded machine, until the first loud snapshot (bounded).
+    const auto start = std::chrono::steady_clock::now();
+    const auto minEnd = start + std::chrono::milliseconds(700);
+    const auto maxEnd = start + std::chrono::seconds(20);
+    for (auto now = start; now < maxEnd && (now < minEnd || largestPeak <= 0.05f);
+         now = std::chrono::steady_clock::now()) {
         if (!reader.poll()) {
             std::this_thread::yield();
             continue;
