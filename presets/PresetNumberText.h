@@ -12,9 +12,9 @@ namespace halcyra {
 // (what printf's "%.17g" prints in the "C" locale), so a double survives the round trip.
 std::string formatPresetNumber(double value);
 
-// Reads like a classic-locale stream extraction: leading white space is skipped and
-// the longest decimal number at the start is taken ("0.5abc" gives 0.5). Text that
-// starts with no number, or a number too large for a double, gives 0.
+// Reads by classic-locale stream extraction: leading white space is skipped and the
+// number at the start is taken ("0.5abc" gives 0.5). A failed read (no number, "1e",
+// a number too large for a double, "nan", "inf") gives 0.
 double parsePresetNumber(std::string_view text);
 
 }  // namespace halcyra
