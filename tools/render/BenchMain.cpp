@@ -30,6 +30,7 @@ const std::vector<Scenario>& scenarios() {
     static const std::vector<Scenario> table = {
         {"defaults", {}},
         {"size-wind-full-wet", {{"Size", "1"}, {"Wind", "1"}, {"Mix", "100"}}},
+        {"stars-busy", {{"Level", "1"}, {"Rate", "1"}, {"Events", "Auto"}}},
     };
     return table;
 }
