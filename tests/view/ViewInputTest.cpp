@@ -101,5 +101,26 @@ TEST(ViewInput, HostAutomationMovesTheKnobItBelongsTo) {
     EXPECT_TRUE(host.instance->handlerLog().events().empty()) << "a host change is not echoed back as an edit";
 }
 
+TEST(ViewInput, TwoViewsOfOneInstanceFollowEachOthersKnobs) {
+    HALCYRA_REQUIRE_DISPLAY();
+    EditorInParent first;
+    ASSERT_EQ(first.attach(), kResultOk);
+    x11host::X11ParentWindow secondParent(912, 672);  // declared first: outlives its view
+    host::HostEditor second(*first.instance->controller());
+    ASSERT_EQ(second.attach(secondParent.id()), kResultOk);
+    second.pump(std::chrono::milliseconds(60));
+    const x11host::RgbaImage before = secondParent.capture(secondParent.children().front());
+
+    first.press(px(49), px(476));  // drag the Size knob down in the first view
+    first.moveTo(px(49), px(540));
+    first.release(px(49), px(540));
+    second.pump(std::chrono::milliseconds(60));
+    const x11host::RgbaImage after = secondParent.capture(secondParent.children().front());
+    ASSERT_EQ(before.width, after.width);
+    EXPECT_GT(difference(before, after, 12, 430, 86, 500), 2000) << "the second view's Size knob did not follow";
+    EXPECT_EQ(difference(before, after, 88, 430, 162, 522), 0);
+    second.close();
+}
+
 }  // namespace
 }  // namespace halcyra::test
