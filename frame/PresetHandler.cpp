@@ -1,6 +1,7 @@
 #include "frame/PresetHandler.h"
 
 #include <string>
+#include <vector>
 
 #include "frame/Utf16Text.h"
 #include "pluginterfaces/vst/ivstattributes.h"
@@ -20,6 +21,17 @@ bool readStringAttribute(Steinberg::Vst::IAttributeList& attributes, const char*
     out = utf16ToUtf8(text, 128);
     return true;
 }
+
+#if HALCYRA_HAVE_PRESETS
+void answerKnownNames(Steinberg::Vst::IAttributeList& attributes, const std::vector<std::string>& names) {
+    std::string joined;
+    for (const std::string& n : names) joined += n + "\n";
+    std::u16string text;
+    text.resize(joined.size() + 1);
+    copyToUtf16(joined, reinterpret_cast<Steinberg::char16*>(text.data()), static_cast<int>(text.size()));
+    attributes.setString(kKnownPresetsAttribute, reinterpret_cast<const Steinberg::Vst::TChar*>(text.c_str()));
+}
+#endif
 
 }  // namespace
 
@@ -45,9 +57,15 @@ Steinberg::tresult PresetHandler::handle(Steinberg::Vst::IMessage& message, Para
 #if HALCYRA_HAVE_PRESETS
     if (factory) {
         const int index = findFactoryPreset(name);
-        return index >= 0 && recallFactoryPreset(index, params, queue) ? Steinberg::kResultOk : Steinberg::kResultFalse;
+        if (index >= 0 && recallFactoryPreset(index, params, queue)) return Steinberg::kResultOk;
+        std::vector<std::string> names;
+        for (const FactoryPreset& preset : kFactoryPresets) names.emplace_back(preset.name);
+        answerKnownNames(*attributes, names);
+        return Steinberg::kResultFalse;
     }
-    return store_->userPresets.loadUserPreset(name, params) ? Steinberg::kResultOk : Steinberg::kResultFalse;
+    if (store_->userPresets.loadUserPreset(name, params)) return Steinberg::kResultOk;
+    answerKnownNames(*attributes, store_->userPresets.listUserPresets());
+    return Steinberg::kResultFalse;
 #else
     (void)params;
     (void)queue;

@@ -56,4 +56,15 @@ TEST(PresetMessages, UnknownNamesAndOtherMessagesChangeNothing) {
     EXPECT_TRUE(p->handlerLog().events().empty());
 }
 
+TEST(PresetMessages, AnUnknownNameIsAnsweredWithTheKnownOnes) {
+    auto p = makeInstance();
+    std::string known;
+    EXPECT_EQ(p->sendStringMessage("HalcyraPreset", "factory", "Tornado", "known", &known), kResultFalse);
+    EXPECT_EQ(known,
+              "Sky Opening\nClear\nOvercast\nCirrus\nStorm\nAurora\nVocal Sky\nCinematic Overcast\n");
+    known = "stale";
+    EXPECT_EQ(p->sendStringMessage("HalcyraPreset", "factory", "Storm", "known", &known), kResultOk);
+    EXPECT_EQ(known, "") << "a recalled preset needs no answer";
+}
+
 }  // namespace

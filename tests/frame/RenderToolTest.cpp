@@ -83,6 +83,8 @@ TEST_F(RenderTool, BadParameterSettingsAreRefused) {
     expectFailure("--set Mix=150" + out, "out of range for Mix (0 to 100 %)");
     expectFailure("--set Decay=0.1" + out, "out of range for Decay (0.3 to 4 s)");
     expectFailure("--set Mix" + out, "--set needs NAME=VALUE");
+    expectFailure("--preset Tornado" + out, "unknown factory preset 'Tornado' (known: 'Sky Opening', 'Clear', 'Overcast'");
+    expectFailure("--user-preset 'Never Saved'" + out, "unknown user preset 'Never Saved' (known:");
 }
 
 TEST_F(RenderTool, BadFilesAndModulesAreRefused) {

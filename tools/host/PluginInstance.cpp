@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
@@ -269,7 +270,8 @@ tresult PluginInstance::restoreState(const std::vector<std::uint8_t>& bytes) {
     return r;
 }
 
-tresult PluginInstance::sendStringMessage(const char* messageId, const char* attribute, const std::string& value) {
+tresult PluginInstance::sendStringMessage(const char* messageId, const char* attribute, const std::string& value,
+                                          const char* answerAttribute, std::string* answer) {
     IConnectionPoint* target = componentPoint_ ? componentPoint_.get() : nullptr;
     if (!target) return kNotImplemented;
     IPtr<IMessage> message = owned(new HostMessage());
@@ -277,7 +279,15 @@ tresult PluginInstance::sendStringMessage(const char* messageId, const char* att
     String128 text{};
     toUtf16(value, text, 128);
     message->getAttributes()->setString(attribute, text);
-    return target->notify(message);
+    const tresult result = target->notify(message);
+    if (answerAttribute && answer) {
+        answer->clear();
+        std::vector<char16> reply(1 << 14, 0);
+        if (message->getAttributes()->getString(answerAttribute, reply.data(),
+                                                static_cast<uint32>(reply.size() * sizeof(char16))) == kResultOk)
+            *answer = fromUtf16(reply.data(), static_cast<int>(reply.size()));
+    }
+    return result;
 }
 
 }  // namespace halcyra::host

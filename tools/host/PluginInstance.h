@@ -79,7 +79,10 @@ public:
     Steinberg::tresult restoreState(const std::vector<std::uint8_t>& bytes);
 
     // Sends a message with one string attribute to the component's connection point.
-    Steinberg::tresult sendStringMessage(const char* messageId, const char* attribute, const std::string& value);
+    // `answerAttribute`, when given, is read back from the message after the plug-in
+    // handled it (empty when the plug-in set nothing).
+    Steinberg::tresult sendStringMessage(const char* messageId, const char* attribute, const std::string& value,
+                                         const char* answerAttribute = nullptr, std::string* answer = nullptr);
 
 private:
     template <typename Sample>

@@ -60,10 +60,21 @@ void writeBytesAtomically(const std::string& path, const std::vector<std::uint8_
 }
 
 void recallPreset(host::PluginInstance& instance, const char* kind, const std::string& name) {
-    const Steinberg::tresult r = instance.sendStringMessage(kPresetMessage, kind, name);
+    std::string known;
+    const Steinberg::tresult r = instance.sendStringMessage(kPresetMessage, kind, name, "known", &known);
     if (r == Steinberg::kResultOk) return;
     if (r == Steinberg::kNotImplemented) throw HostError("this module cannot recall presets");
-    throw HostError(std::string("unknown ") + (std::string(kind) == "user" ? "user" : "factory") + " preset '" + name + "'");
+    const bool user = std::string(kind) == "user";
+    std::string list;
+    for (std::size_t start = 0; start < known.size();) {
+        const std::size_t end = known.find('\n', start);
+        const std::string item = known.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!item.empty()) list += (list.empty() ? "" : ", ") + ("'" + item + "'");
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    if (list.empty()) list = user ? "none saved yet" : "none";
+    throw HostError(std::string("unknown ") + (user ? "user" : "factory") + " preset '" + name + "' (known: " + list + ")");
 }
 
 double toDb(float peak) { return peak > 0.0f ? 20.0 * std::log10(static_cast<double>(peak)) : -200.0; }
