@@ -1,8 +1,6 @@
 #include "FakeEditorContext.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <random>
 
 #include "plugin/Parameters.h"
 
@@ -17,21 +15,6 @@ double RecordingParameterEditor::setFromPlugin(int index, double value) {
     if (owner_.graphics != nullptr) owner_.graphics->SetControlValueFromDelegate(index, normalized);
     return normalized;
 }
-
-FakeEditorContext::FakeEditorContext() {
-    std::random_device rd;
-    presetFolder = (std::filesystem::temp_directory_path() / ("halcyra-editor-layout-" + std::to_string(rd()))).string();
-    std::filesystem::create_directories(presetFolder);
-    presets = std::make_unique<PresetStore>(presetFolder);
-}
-
-FakeEditorContext::~FakeEditorContext() {
-    std::error_code ec;
-    std::filesystem::remove_all(presetFolder, ec);
-}
-
-// No bundle in the tests: every resource is missing.
-std::string FakeEditorContext::resourcePath(const std::string&) const { return {}; }
 
 void FakeEditorContext::SetParameterFromUI(int paramIdx, double normalized) {
     store.setNormalized(paramIdx, normalized);

@@ -8,15 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "dsp/stars/EditorCommandQueue.h"
-#include "editor/EditorContext.h"
 #include "graphics/IEditorDelegate.h"
 #include "graphics/IGraphics.h"
-#include "plugin/AbCompareState.h"
 #include "plugin/ParameterEditor.h"
-#include "plugin/ParameterStore.h"
-#include "plugin/SkyFeedBuffer.h"
-#include "presets/PresetStore.h"
+#include "support/TestEditorContext.h"
 
 namespace halcyra::test {
 
@@ -35,21 +30,11 @@ private:
     FakeEditorContext& owner_;
 };
 
-class FakeEditorContext : public EditorContext, public IEditorDelegate {
+class FakeEditorContext : public TestEditorContext, public IEditorDelegate {
 public:
-    FakeEditorContext();
-    ~FakeEditorContext() override;
+    FakeEditorContext() : TestEditorContext("editor-layout") {}
 
-    // EditorContext
-    double paramValue(int index) const override { return store.get(index); }
     ParameterEditor& parameterEditor() override { return editor; }
-    SkyFeedReader& skyFeedReader() override { return reader; }
-    double sampleRate() const override { return 48000.0; }
-    EditorCommandQueue& commandQueue() override { return queue; }
-    PresetStore& presetStore() override { return *presets; }
-    AbCompareState& abCompare() override { return ab; }
-    std::string resourcePath(const std::string& name) const override;
-    void openWithSystem(const std::string& urlOrPath) override { opened.push_back(urlOrPath); }
 
     // IEditorDelegate: what the host hears from the controls.
     void BeginEdit(int paramIdx) override { hostCalls.push_back("begin " + std::to_string(paramIdx)); }
@@ -61,15 +46,7 @@ public:
     // Drains the command queue into a list.
     std::vector<EditorCommand> takeCommands();
 
-    ParameterStore store;
     RecordingParameterEditor editor{*this};
-    SkyFeedTripleBuffer feed;
-    SkyFeedReader reader{feed};
-    EditorCommandQueue queue;
-    std::string presetFolder;
-    std::unique_ptr<PresetStore> presets;
-    AbCompareState ab;
-    std::vector<std::string> opened;
     std::vector<std::string> hostCalls;  // "begin 8", "set 8 1", "end 8"
     IGraphics* graphics = nullptr;       // told about plug-in edits when set
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <random>
 
 #include "plugin/Parameters.h"
 
@@ -17,23 +16,6 @@ double RecordingParameterEditor::setFromPlugin(int index, double value) {
     owner_.hostCalls.push_back("plugin " + std::to_string(index));
     if (owner_.graphics != nullptr) owner_.graphics->SetControlValueFromDelegate(index, normalized);
     return normalized;
-}
-
-PresetTestContext::PresetTestContext() {
-    std::random_device rd;
-    presetFolder =
-        (std::filesystem::temp_directory_path() / ("halcyra-editor-presets-" + std::to_string(rd()))).string();
-    std::filesystem::create_directories(presetFolder);
-    presets = std::make_unique<PresetStore>(presetFolder);
-}
-
-PresetTestContext::~PresetTestContext() {
-    std::error_code ec;
-    std::filesystem::remove_all(presetFolder, ec);
-}
-
-std::string PresetTestContext::resourcePath(const std::string& name) const {
-    return name == "Halcyra-Manual.pdf" ? manualPath : std::string();
 }
 
 void PresetTestContext::SetParameterFromUI(int paramIdx, double normalized) {

@@ -10,15 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "dsp/stars/EditorCommandQueue.h"
-#include "editor/EditorContext.h"
 #include "graphics/IEditorDelegate.h"
 #include "graphics/IGraphics.h"
-#include "plugin/AbCompareState.h"
 #include "plugin/ParameterEditor.h"
-#include "plugin/ParameterStore.h"
-#include "plugin/SkyFeedBuffer.h"
-#include "presets/PresetStore.h"
+#include "support/TestEditorContext.h"
 
 namespace halcyra::test {
 
@@ -36,20 +31,11 @@ private:
     PresetTestContext& owner_;
 };
 
-class PresetTestContext : public EditorContext, public IEditorDelegate {
+class PresetTestContext : public TestEditorContext, public IEditorDelegate {
 public:
-    PresetTestContext();
-    ~PresetTestContext() override;
+    PresetTestContext() : TestEditorContext("editor-presets") {}
 
-    double paramValue(int index) const override { return store.get(index); }
     ParameterEditor& parameterEditor() override { return editor; }
-    SkyFeedReader& skyFeedReader() override { return reader; }
-    double sampleRate() const override { return 48000.0; }
-    EditorCommandQueue& commandQueue() override { return queue; }
-    PresetStore& presetStore() override { return *presets; }
-    AbCompareState& abCompare() override { return ab; }
-    std::string resourcePath(const std::string& name) const override;
-    void openWithSystem(const std::string& urlOrPath) override { opened.push_back(urlOrPath); }
 
     void BeginEdit(int paramIdx) override { hostCalls.push_back("begin " + std::to_string(paramIdx)); }
     void SetParameterFromUI(int paramIdx, double normalized) override;
@@ -62,16 +48,7 @@ public:
     // The preset files in the folder, by file name.
     std::vector<std::string> presetFileNames() const;
 
-    ParameterStore store;
     RecordingParameterEditor editor{*this};
-    SkyFeedTripleBuffer feed;
-    SkyFeedReader reader{feed};
-    EditorCommandQueue queue;
-    std::string presetFolder;
-    std::unique_ptr<PresetStore> presets;
-    AbCompareState ab;
-    std::string manualPath;  // what resourcePath answers for "Halcyra-Manual.pdf"
-    std::vector<std::string> opened;
     std::vector<std::string> hostCalls;
     IGraphics* graphics = nullptr;  // told about plug-in edits when set
 };

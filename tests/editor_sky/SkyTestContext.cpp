@@ -1,22 +1,8 @@
 #include "SkyTestContext.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <random>
 
 namespace halcyra::test {
-
-SkyTestContext::SkyTestContext() {
-    std::random_device rd;
-    presetFolder = (std::filesystem::temp_directory_path() / ("halcyra-editor-sky-" + std::to_string(rd()))).string();
-    std::filesystem::create_directories(presetFolder);
-    presets = std::make_unique<PresetStore>(presetFolder);
-}
-
-SkyTestContext::~SkyTestContext() {
-    std::error_code ec;
-    std::filesystem::remove_all(presetFolder, ec);
-}
 
 SkyFeed& SkyTestContext::nextSnapshot() {
     SkyFeed& s = feed.writeSlot();

@@ -7,14 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "dsp/stars/EditorCommandQueue.h"
-#include "editor/EditorContext.h"
 #include "graphics/IColor.h"
-#include "plugin/AbCompareState.h"
 #include "plugin/ParameterEditor.h"
-#include "plugin/ParameterStore.h"
-#include "plugin/SkyFeedBuffer.h"
-#include "presets/PresetStore.h"
+#include "support/TestEditorContext.h"
 
 namespace halcyra::test {
 
@@ -33,35 +28,17 @@ private:
     ParameterStore& store_;
 };
 
-class SkyTestContext : public EditorContext {
+class SkyTestContext : public TestEditorContext {
 public:
-    SkyTestContext();
-    ~SkyTestContext() override;
+    SkyTestContext() : TestEditorContext("editor-sky") {}
 
-    double paramValue(int index) const override { return store.get(index); }
     ParameterEditor& parameterEditor() override { return editor; }
-    SkyFeedReader& skyFeedReader() override { return reader; }
-    double sampleRate() const override { return rate; }
-    EditorCommandQueue& commandQueue() override { return queue; }
-    PresetStore& presetStore() override { return *presets; }
-    AbCompareState& abCompare() override { return ab; }
-    std::string resourcePath(const std::string&) const override { return {}; }
-    void openWithSystem(const std::string& urlOrPath) override { opened.push_back(urlOrPath); }
 
     // Writes a snapshot into the writer's slot and publishes it, as the block driver does.
     SkyFeed& nextSnapshot();
     void publish() { feed.publish(); }
 
-    ParameterStore store;
     StoreParameterEditor editor{store};
-    SkyFeedTripleBuffer feed;
-    SkyFeedReader reader{feed};
-    EditorCommandQueue queue;
-    double rate = 48000.0;
-    std::string presetFolder;
-    std::unique_ptr<PresetStore> presets;
-    AbCompareState ab;
-    std::vector<std::string> opened;
 };
 
 // A fresh snapshot as the driver starts one: no weights, no flashes, records {−1, 0, 0, 0, −120}.
