@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstring>
 #include <numbers>
+
+#include "dsp/stars/PitchShifterKernels.h"
 
 namespace halcyra {
 
@@ -19,17 +22,22 @@ float wrapPhase(float p) { return p - kTwoPi * std::nearbyint(p / kTwoPi); }
 
 Complex unit(Complex z) { return z * (1.0f / std::sqrt(std::max(std::norm(z), kMagnitudeFloor * kMagnitudeFloor))); }
 
-template <typename T>
-T interpolate(const std::vector<T>& v, float position) {
-    const int last = static_cast<int>(v.size()) - 1;
-    if (!(position >= 0.0f) || position > static_cast<float>(last)) return T{};
+// The input spectrum at a fractional bin; silent outside it.
+Complex interpolate(const float* re, const float* im, int bins, float position) {
+    const int last = bins - 1;
+    if (!(position >= 0.0f) || position > static_cast<float>(last)) return Complex{};
     const int i = std::min(static_cast<int>(position), last);
     const float f = position - static_cast<float>(i);
-    if (i == last) return v[static_cast<std::size_t>(i)];
-    return v[static_cast<std::size_t>(i)] * (1.0f - f) + v[static_cast<std::size_t>(i + 1)] * f;
+    if (i == last) return Complex(re[i], im[i]);
+    return Complex(re[i], im[i]) * (1.0f - f) + Complex(re[i + 1], im[i + 1]) * f;
 }
 
 }  // namespace
+
+void PitchShifter::SplitSpectrum::assign(std::size_t bins) {
+    re.assign(bins + 1, 0.0f);
+    im.assign(bins + 1, 0.0f);
+}
 
 void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float factor) {
     const double sr = sampleRate > 0.0 ? sampleRate : 48000.0;
@@ -53,29 +61,45 @@ void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float facto
     // Analysis and synthesis both apply the window; overlapping frames then sum to this.
     windowGain_ = static_cast<float>(sumSquares / hopSize_);
 
-    inputRing_.assign(n, 0.0f);
+    const float size = static_cast<float>(fft_.size());
+    const float hop = static_cast<float>(hopSize_);
+    expectedAdvance_.resize(b);
+    for (int bin = 0; bin < bins_; ++bin)
+        expectedAdvance_[static_cast<std::size_t>(bin)] = kTwoPi * static_cast<float>(bin) * hop / size;
+
+    history_.assign(2 * n, 0.0f);
     overlapAdd_.assign(n, 0.0f);
     ready_.assign(static_cast<std::size_t>(hopSize_), 0.0f);
-    spectrum_.assign(b, Complex{});
-    previousInput_.assign(b, Complex{});
-    output_.assign(b, Complex{});
-    previousOutput_.assign(b, Complex{});
-    energy_.assign(b, 0.0f);
-    mapPosition_.assign(b, 0.0f);
-    mapGradient_.assign(b, 0.0f);
-    peakOfBin_.assign(b, -1);
-    peaks_.assign(b / 2 + 2, Peak{});
+    input_.assign(b);
+    previousInput_.assign(b);
+    previousOutput_.assign(b);
+    energy_.assign(b + 1, 0.0f);
+
+    // A peak is a strict local maximum, so at most every other bin is one.
+    const std::size_t maxPeaks = b / 2 + 2;
+    knotX_.assign(maxPeaks + 2, 0.0f);
+    knotY_.assign(maxPeaks + 2, 0.0f);
+    candidates_.assign(b, 0);
+    peakRotation_.assign(maxPeaks, 0.0f);
+    peakPhaseRe_.assign(maxPeaks, 0.0f);
+    peakPhaseIm_.assign(maxPeaks, 0.0f);
+    peakReferenceRe_.assign(maxPeaks, 0.0f);
+    peakReferenceIm_.assign(maxPeaks, 0.0f);
+    ownerOfBin_.assign(b, 0);
+    map_.prepare(bins_, static_cast<int>(maxPeaks + 2));
     frameOffset_ = std::min(frameOffset_, hopSize_ - 1);
     clear();
 }
 
 void PitchShifter::clear() {
-    std::fill(inputRing_.begin(), inputRing_.end(), 0.0f);
+    std::fill(history_.begin(), history_.end(), 0.0f);
     std::fill(overlapAdd_.begin(), overlapAdd_.end(), 0.0f);
     std::fill(ready_.begin(), ready_.end(), 0.0f);
-    std::fill(previousInput_.begin(), previousInput_.end(), Complex{});
-    std::fill(previousOutput_.begin(), previousOutput_.end(), Complex{});
-    inputPos_ = 0;
+    for (SplitSpectrum* s : {&previousInput_, &previousOutput_}) {
+        std::fill(s->re.begin(), s->re.end(), 0.0f);
+        std::fill(s->im.begin(), s->im.end(), 0.0f);
+    }
+    historyPos_ = 0;
     readyPos_ = 0;
     untilFrame_ = hopSize_ - frameOffset_;
     peakCount_ = 0;
@@ -91,12 +115,15 @@ void PitchShifter::process(const float* in, float* out, int n) {
         if (out != in) std::fill_n(out, std::max(n, 0), 0.0f);
         return;
     }
+    float* history = history_.data();
     for (int done = 0; done < n;) {
         const int chunk = std::min(n - done, untilFrame_);
         for (int i = 0; i < chunk; ++i) {
             const float x = in[done + i];
-            inputRing_[static_cast<std::size_t>(inputPos_)] = std::isfinite(x) ? x : 0.0f;
-            if (++inputPos_ == frameSize_) inputPos_ = 0;
+            const float kept = std::isfinite(x) ? x : 0.0f;
+            history[historyPos_] = kept;
+            history[historyPos_ + frameSize_] = kept;
+            if (++historyPos_ == frameSize_) historyPos_ = 0;
         }
         std::memcpy(out + done, ready_.data() + readyPos_, sizeof(float) * static_cast<std::size_t>(chunk));
         readyPos_ += chunk;
@@ -111,44 +138,33 @@ void PitchShifter::process(const float* in, float* out, int n) {
 }
 
 void PitchShifter::processFrame() {
-    const int n = frameSize_;
-    const int size = fft_.size();
-    const int half = n / 2;
-    float* time = fft_.timeBuffer();
-
-    // Zero-phase framing: the frame's centre goes to index 0, so a steady partial has
-    // nearly constant phase across its main lobe and spectra interpolate cleanly.
-    std::fill_n(time, size, 0.0f);
-    for (int t = 0, r = inputPos_; t < n; ++t) {
-        const int idx = t - half < 0 ? t - half + size : t - half;
-        time[idx] = window_[static_cast<std::size_t>(t)] * inputRing_[static_cast<std::size_t>(r)];
-        if (++r == n) r = 0;
-    }
+    windowFrame();
     fft_.forward();
-    const Complex* analysed = fft_.spectrumBuffer();
-    float loudest = 0.0f;
-    for (int b = 0; b < bins_; ++b) {
-        spectrum_[static_cast<std::size_t>(b)] = analysed[b];
-        energy_[static_cast<std::size_t>(b)] = std::norm(analysed[b]);
-        loudest = std::max(loudest, energy_[static_cast<std::size_t>(b)]);
-    }
+    const float loudest = analyse();
 
     if (loudest > 0.0f && std::isfinite(loudest)) {
-        findPeaks();
-        buildBinMap();
-        synthesiseSpectrum();
-        std::copy(output_.begin(), output_.end(), fft_.spectrumBuffer());
+        findPeaks(loudest);
+        map_.build(knotX_.data(), knotY_.data(), peakCount_ + 2);
+        assignOwners();
+        lockPeakPhases();
+        const shifter::SynthesisSources sources{map_.position(),          map_.gradient(),
+                                                ownerOfBin_.data(),       energy_.data(),
+                                                input_.re.data(),         input_.im.data(),
+                                                peakPhaseRe_.data(),      peakPhaseIm_.data(),
+                                                peakReferenceRe_.data(),  peakReferenceIm_.data()};
+        shifter::synthesiseBins(sources, bins_, previousOutput_.re.data(), previousOutput_.im.data());
+        // DC and Nyquist of a real signal have no imaginary part.
+        previousOutput_.im.front() = 0.0f;
+        previousOutput_.im[static_cast<std::size_t>(bins_ - 1)] = 0.0f;
+        shifter::joinBins(previousOutput_.re.data(), previousOutput_.im.data(), bins_, fft_.spectrumBuffer());
         fft_.inverse();
-        const float scale = 1.0f / (static_cast<float>(size) * windowGain_);
-        for (int t = 0; t < n; ++t) {
-            const int idx = t - half < 0 ? t - half + size : t - half;
-            overlapAdd_[static_cast<std::size_t>(t)] += time[idx] * window_[static_cast<std::size_t>(t)] * scale;
-        }
+        overlapAdd();
     } else {
-        std::fill(previousOutput_.begin(), previousOutput_.end(), Complex{});
+        std::fill(previousOutput_.re.begin(), previousOutput_.re.end(), 0.0f);
+        std::fill(previousOutput_.im.begin(), previousOutput_.im.end(), 0.0f);
         peakCount_ = 0;
     }
-    std::swap(previousInput_, spectrum_);
+    std::swap(previousInput_, input_);
 
     const auto hop = static_cast<std::size_t>(hopSize_);
     std::copy_n(overlapAdd_.begin(), hop, ready_.begin());
@@ -156,139 +172,128 @@ void PitchShifter::processFrame() {
     std::fill(overlapAdd_.end() - static_cast<std::ptrdiff_t>(hop), overlapAdd_.end(), 0.0f);
 }
 
+// Zero-phase framing: the frame's centre goes to index 0, so a steady partial has
+// nearly constant phase across its main lobe and spectra interpolate cleanly.
+void PitchShifter::windowFrame() {
+    const int n = frameSize_, size = fft_.size(), half = n / 2;
+    float* __restrict time = fft_.timeBuffer();
+    const float* __restrict frame = history_.data() + historyPos_;
+    const float* __restrict window = window_.data();
+    for (int t = half; t < n; ++t) time[t - half] = window[t] * frame[t];
+    std::fill(time + (n - half), time + (size - half), 0.0f);
+    for (int t = 0; t < half; ++t) time[size - half + t] = window[t] * frame[t];
+}
+
+float PitchShifter::analyse() {
+    shifter::splitBins(fft_.spectrumBuffer(), bins_, input_.re.data(), input_.im.data(), energy_.data());
+    float loudest = 0.0f;
+    for (int b = 0; b < bins_; ++b) loudest = std::max(loudest, energy_[static_cast<std::size_t>(b)]);
+    return loudest;
+}
+
 // Local maxima of the energy, each located by its phase advance since the last frame
 // (exact for a steady partial) or, without a usable previous frame, by a parabola
 // through the log magnitudes.
-void PitchShifter::findPeaks() {
+void PitchShifter::findPeaks(float loudest) {
     const float size = static_cast<float>(fft_.size());
     const float hop = static_cast<float>(hopSize_);
-    float loudest = 0.0f;
-    for (float e : energy_) loudest = std::max(loudest, e);
     const float threshold = loudest * kPeakThreshold;
     const float lastBin = static_cast<float>(bins_ - 1);
+    const float* energy = energy_.data();
+
+    // Noise makes a third of all bins a peak, in no pattern a branch could predict:
+    // collect the candidates without branching first.
+    int count = 0;
+    for (int b = 1; b + 1 < bins_; ++b) {
+        const float e = energy[b];
+        candidates_[static_cast<std::size_t>(count)] = b;
+        count += static_cast<int>(e > threshold) & static_cast<int>(e > energy[b - 1]) &
+                 static_cast<int>(e >= energy[b + 1]);
+    }
 
     peakCount_ = 0;
     float previousOutputBin = 0.0f;
-    for (int b = 1; b + 1 < bins_; ++b) {
+    for (int c = 0; c < count; ++c) {
+        const int b = candidates_[static_cast<std::size_t>(c)];
         const auto ub = static_cast<std::size_t>(b);
-        const float e = energy_[ub];
-        if (!(e > threshold && e > energy_[ub - 1] && e >= energy_[ub + 1])) continue;
+        const float e = energy[b];
+        const Complex previous(previousInput_.re[ub], previousInput_.im[ub]);
 
         float position;
-        if (std::norm(previousInput_[ub]) > e * 1e-6f) {
-            const float advance = std::arg(spectrum_[ub] * std::conj(previousInput_[ub]));
-            const float expected = kTwoPi * static_cast<float>(b) * hop / size;
-            position = static_cast<float>(b) + wrapPhase(advance - expected) * size / (kTwoPi * hop);
+        if (std::norm(previous) > e * 1e-6f) {
+            const float advance = std::arg(Complex(input_.re[ub], input_.im[ub]) * std::conj(previous));
+            position = static_cast<float>(b) + wrapPhase(advance - expectedAdvance_[ub]) * size / (kTwoPi * hop);
         } else {
-            const float l = std::log(energy_[ub - 1] + 1e-30f), c = std::log(e), r = std::log(energy_[ub + 1] + 1e-30f);
-            const float curvature = l - 2.0f * c + r;
+            const float l = std::log(energy[b - 1] + 1e-30f), m = std::log(e), r = std::log(energy[b + 1] + 1e-30f);
+            const float curvature = l - 2.0f * m + r;
             position = static_cast<float>(b) + (curvature < 0.0f ? 0.5f * (l - r) / curvature : 0.0f);
         }
         position = std::clamp(position, static_cast<float>(b) - 1.0f, static_cast<float>(b) + 1.0f);
         const float target = position * factor_;
         // Partials shifted past Nyquist are dropped; knots must climb strictly.
         if (target >= lastBin || target <= previousOutputBin + 0.5f) continue;
-        Peak& p = peaks_[static_cast<std::size_t>(peakCount_++)];
-        p.inputBin = position;
-        p.outputBin = target;
-        p.rotation = factor_ * kTwoPi * position * hop / size;
+        const auto knot = static_cast<std::size_t>(peakCount_ + 1);
+        knotX_[knot] = target;
+        knotY_[knot] = position;
+        peakRotation_[static_cast<std::size_t>(peakCount_)] = factor_ * kTwoPi * position * hop / size;
+        ++peakCount_;
         previousOutputBin = target;
     }
+    knotX_[0] = 0.0f;
+    knotY_[0] = 0.0f;
+    knotX_[static_cast<std::size_t>(peakCount_ + 1)] = lastBin;
+    knotY_[static_cast<std::size_t>(peakCount_ + 1)] = lastBin / factor_;
 }
 
-// Output bin -> input bin. Through every peak with slope 1, so each partial keeps its
-// spectral shape, and a monotone cubic between peaks (Fritsch-Carlson limited slopes).
-void PitchShifter::buildBinMap() {
-    const float lastBin = static_cast<float>(bins_ - 1);
-    auto knotX = [&](int k) {
-        if (k == 0) return 0.0f;
-        if (k == peakCount_ + 1) return lastBin;
-        return peaks_[static_cast<std::size_t>(k - 1)].outputBin;
-    };
-    auto knotY = [&](int k) {
-        if (k == 0) return 0.0f;
-        if (k == peakCount_ + 1) return lastBin / factor_;
-        return peaks_[static_cast<std::size_t>(k - 1)].inputBin;
-    };
-    const int knots = peakCount_ + 2;
-    auto chord = [&](int k) { return (knotY(k + 1) - knotY(k)) / (knotX(k + 1) - knotX(k)); };
-    auto slope = [&](int k) {
-        float s;
-        if (k == 0) s = chord(0);
-        else if (k == knots - 1) s = chord(knots - 2);
-        else s = 1.0f;
-        if (k > 0) s = std::min(s, 3.0f * std::max(chord(k - 1), 0.0f));
-        if (k < knots - 1) s = std::min(s, 3.0f * std::max(chord(k), 0.0f));
-        return std::max(s, 0.0f);
-    };
-
-    int segment = 0;
-    float x0 = knotX(0), x1 = knotX(1), y0 = knotY(0), y1 = knotY(1), s0 = slope(0), s1 = slope(1);
-    for (int b = 0; b < bins_; ++b) {
-        const float x = static_cast<float>(b);
-        while (x > x1 && segment < knots - 2) {
-            ++segment;
-            x0 = x1;
-            y0 = y1;
-            s0 = s1;
-            x1 = knotX(segment + 1);
-            y1 = knotY(segment + 1);
-            s1 = slope(segment + 1);
-        }
-        const float h = x1 - x0;
-        const float t = h > 0.0f ? std::clamp((x - x0) / h, 0.0f, 1.0f) : 0.0f;
-        const float t2 = t * t, t3 = t2 * t;
-        const float h00 = 2 * t3 - 3 * t2 + 1, h10 = t3 - 2 * t2 + t, h01 = -2 * t3 + 3 * t2, h11 = t3 - t2;
-        const float d00 = 6 * t2 - 6 * t, d10 = 3 * t2 - 4 * t + 1, d01 = -6 * t2 + 6 * t, d11 = 3 * t2 - 2 * t;
-        const auto ub = static_cast<std::size_t>(b);
-        mapPosition_[ub] = h00 * y0 + h10 * h * s0 + h01 * y1 + h11 * h * s1;
-        mapGradient_[ub] = h > 0.0f ? (d00 * y0 + d01 * y1) / h + d10 * s0 + d11 * s1 : 0.0f;
+// Each output bin takes its phase from the nearest shifted peak (the lower on a tie).
+// Without peaks, every bin keeps its own input phase through one neutral entry.
+void PitchShifter::assignOwners() {
+    if (peakCount_ == 0) {
+        std::fill(ownerOfBin_.begin(), ownerOfBin_.end(), 0);
+        return;
     }
-
-    // Each output bin takes its phase from the nearest shifted peak.
+    const float* peakBin = knotX_.data() + 1;
     int nearest = 0;
     for (int b = 0; b < bins_; ++b) {
         const float x = static_cast<float>(b);
-        while (nearest + 1 < peakCount_ &&
-               std::fabs(peaks_[static_cast<std::size_t>(nearest + 1)].outputBin - x) <
-                   std::fabs(peaks_[static_cast<std::size_t>(nearest)].outputBin - x))
+        while (nearest + 1 < peakCount_ && std::fabs(peakBin[nearest + 1] - x) < std::fabs(peakBin[nearest] - x))
             ++nearest;
-        peakOfBin_[static_cast<std::size_t>(b)] = peakCount_ > 0 ? nearest : -1;
+        ownerOfBin_[static_cast<std::size_t>(b)] = nearest;
     }
 }
 
-void PitchShifter::synthesiseSpectrum() {
-    // Phase of each shifted peak: the previous output frame at that bin, advanced by the
-    // partial's new frequency over one hop. A partial that is new starts from the input phase.
+// Phase of each shifted peak: the previous output frame at that bin, advanced by the
+// partial's new frequency over one hop. A partial that is new starts from the input phase.
+void PitchShifter::lockPeakPhases() {
+    if (peakCount_ == 0) {
+        peakPhaseRe_[0] = peakReferenceRe_[0] = 1.0f;
+        peakPhaseIm_[0] = peakReferenceIm_[0] = 0.0f;
+        return;
+    }
+    const float* position = map_.position();
     for (int i = 0; i < peakCount_; ++i) {
-        Peak& p = peaks_[static_cast<std::size_t>(i)];
-        const int bin = std::clamp(static_cast<int>(std::nearbyint(p.outputBin)), 0, bins_ - 1);
-        const Complex carried = previousOutput_[static_cast<std::size_t>(bin)] * std::polar(1.0f, p.rotation);
-        const Complex input = interpolate(spectrum_, mapPosition_[static_cast<std::size_t>(bin)]);
-        p.phase = unit(std::norm(carried) > 1e-30f ? carried : input);
-        p.inputReference = std::conj(input);
+        const auto ui = static_cast<std::size_t>(i);
+        const int bin = std::clamp(static_cast<int>(std::nearbyint(knotX_[ui + 1])), 0, bins_ - 1);
+        const auto ub = static_cast<std::size_t>(bin);
+        const Complex carried =
+            Complex(previousOutput_.re[ub], previousOutput_.im[ub]) * std::polar(1.0f, peakRotation_[ui]);
+        const Complex input = interpolate(input_.re.data(), input_.im.data(), bins_, position[bin]);
+        const Complex phase = unit(std::norm(carried) > 1e-30f ? carried : input);
+        peakPhaseRe_[ui] = phase.real();
+        peakPhaseIm_[ui] = phase.imag();
+        peakReferenceRe_[ui] = input.real();
+        peakReferenceIm_[ui] = -input.imag();
     }
+}
 
-    for (int b = 0; b < bins_; ++b) {
-        const auto ub = static_cast<std::size_t>(b);
-        const float position = mapPosition_[ub];
-        const float energy = interpolate(energy_, position) * std::max(mapGradient_[ub], 0.0f);
-        const float magnitude = std::sqrt(std::max(energy, 0.0f));
-        const Complex input = interpolate(spectrum_, position);
-        const int owner = peakOfBin_[ub];
-        Complex phase;
-        if (owner < 0) {
-            phase = unit(input);
-        } else {
-            // Neighbouring bins keep the phase relation the input had to the peak's bin.
-            const Peak& p = peaks_[static_cast<std::size_t>(owner)];
-            phase = p.phase * unit(input * p.inputReference);
-        }
-        output_[ub] = magnitude * phase;
-    }
-    output_.front() = Complex(output_.front().real(), 0.0f);
-    output_.back() = Complex(output_.back().real(), 0.0f);
-    std::copy(output_.begin(), output_.end(), previousOutput_.begin());
+void PitchShifter::overlapAdd() {
+    const int n = frameSize_, size = fft_.size(), half = n / 2;
+    const float scale = 1.0f / (static_cast<float>(size) * windowGain_);
+    const float* __restrict time = fft_.timeBuffer();
+    const float* __restrict window = window_.data();
+    float* __restrict sum = overlapAdd_.data();
+    for (int t = 0; t < half; ++t) sum[t] += time[size - half + t] * window[t] * scale;
+    for (int t = half; t < n; ++t) sum[t] += time[t - half] * window[t] * scale;
 }
 
 }  // namespace halcyra

@@ -5,9 +5,9 @@
 // with a fixed latency of one frame.
 #pragma once
 
-#include <complex>
 #include <vector>
 
+#include "dsp/stars/MonotoneBinMap.h"
 #include "dsp/stars/RealFft.h"
 
 namespace halcyra {
@@ -29,18 +29,19 @@ public:
     int fftSize() const { return fft_.size(); }
 
 private:
-    void processFrame();
-    void findPeaks();
-    void buildBinMap();
-    void synthesiseSpectrum();
-
-    struct Peak {
-        float inputBin;   // true input frequency in bins
-        float outputBin;  // where it lands
-        float rotation;   // output phase advance over one hop (radians)
-        std::complex<float> phase;           // unit phase given to the shifted peak's bin
-        std::complex<float> inputReference;  // conjugate input value the peak's bin maps to
+    // One spectrum as separate rows; sized bins + 1 with the extra bin kept at zero.
+    struct SplitSpectrum {
+        std::vector<float> re, im;
+        void assign(std::size_t bins);
     };
+
+    void processFrame();
+    void windowFrame();
+    float analyse();  // returns the loudest bin's energy
+    void findPeaks(float loudest);
+    void assignOwners();
+    void lockPeakPhases();
+    void overlapAdd();
 
     RealFft fft_;
     float factor_ = 2.0f;
@@ -48,20 +49,29 @@ private:
     float windowGain_ = 1.0f;
 
     std::vector<float> window_;
-    std::vector<float> inputRing_;  // last frameSize_ input samples
-    int inputPos_ = 0;
+    // The last frameSize_ input samples, each written twice (at i and i + frameSize_) so
+    // that the newest frame is always one contiguous run starting at historyPos_.
+    std::vector<float> history_;
+    int historyPos_ = 0;
     std::vector<float> overlapAdd_;  // frameSize_ samples of output being assembled
     std::vector<float> ready_;       // hopSize_ finished samples
     int readyPos_ = 0;
     int untilFrame_ = 0;
     int frameOffset_ = 0;
 
-    std::vector<std::complex<float>> spectrum_, previousInput_, output_, previousOutput_;
-    std::vector<float> energy_;
-    std::vector<float> mapPosition_, mapGradient_;
-    std::vector<int> peakOfBin_;
-    std::vector<Peak> peaks_;
+    SplitSpectrum input_, previousInput_, previousOutput_;
+    std::vector<float> energy_;          // of input_, also bins + 1
+    std::vector<float> expectedAdvance_;  // phase a bin-centred partial gains over one hop
+
+    // Knot 0 is the map's origin, knots 1..peakCount_ are the peaks (output bin, input
+    // bin), then the map's far end.
+    std::vector<float> knotX_, knotY_;
+    std::vector<int> candidates_;
+    std::vector<float> peakRotation_;  // output phase advance of each peak over one hop
+    std::vector<float> peakPhaseRe_, peakPhaseIm_, peakReferenceRe_, peakReferenceIm_;
+    std::vector<int> ownerOfBin_;
     int peakCount_ = 0;
+    MonotoneBinMap map_;
 };
 
 }  // namespace halcyra

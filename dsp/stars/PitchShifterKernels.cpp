@@ -1,0 +1,89 @@
+#include "dsp/stars/PitchShifterKernels.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "dsp/stars/VectorClones.h"
+
+// Built with -fno-math-errno -fno-trapping-math (see dsp/stars/CMakeLists.txt) so the
+// loops vectorise; neither flag changes a value.
+
+namespace halcyra::shifter {
+
+namespace {
+constexpr float kMagnitudeFloor = 1e-15f;
+constexpr float kNormFloor = kMagnitudeFloor * kMagnitudeFloor;
+}  // namespace
+
+HALCYRA_VECTOR_CLONES
+void splitBins(const std::complex<float>* spectrum, int bins, float* __restrict re, float* __restrict im,
+               float* __restrict energy) {
+    const float* __restrict interleaved = reinterpret_cast<const float*>(spectrum);
+    for (int b = 0; b < bins; ++b) {
+        const float r = interleaved[2 * b], i = interleaved[2 * b + 1];
+        re[b] = r;
+        im[b] = i;
+        energy[b] = r * r + i * i;
+    }
+}
+
+HALCYRA_VECTOR_CLONES
+void synthesiseBins(const SynthesisSources& sources, int bins, float* __restrict outRe, float* __restrict outIm) {
+    const float* __restrict position = sources.position;
+    const float* __restrict gradient = sources.gradient;
+    const int* __restrict owner = sources.owner;
+    const float* __restrict energy = sources.energy;
+    const float* __restrict re = sources.re;
+    const float* __restrict im = sources.im;
+    const float* __restrict phaseRe = sources.peakPhaseRe;
+    const float* __restrict phaseIm = sources.peakPhaseIm;
+    const float* __restrict referenceRe = sources.peakReferenceRe;
+    const float* __restrict referenceIm = sources.peakReferenceIm;
+    const int last = bins - 1;
+    const float lastBin = static_cast<float>(last);
+
+    for (int b = 0; b < bins; ++b) {
+        // Linear interpolation of the input at the mapped position; outside the
+        // spectrum (or NaN) the input counts as silent.
+        const float p = position[b];
+        const bool inside = (p >= 0.0f) & (p <= lastBin);
+        // Clamped (NaN to 0) before the conversion, which then never overflows and the
+        // loop has no branch; outside bins are silenced below anyway.
+        const float at = std::min(std::max(0.0f, p), lastBin);
+        const int i = std::min(static_cast<int>(at), last);
+        const float f = at - static_cast<float>(i);
+        const float g = 1.0f - f;
+        float e = energy[i] * g + energy[i + 1] * f;
+        float xr = re[i] * g + re[i + 1] * f;
+        float xi = im[i] * g + im[i + 1] * f;
+        e = inside ? e : 0.0f;
+        xr = inside ? xr : 0.0f;
+        xi = inside ? xi : 0.0f;
+
+        // Stretching the spectrum spreads its energy: scale by the map's gradient.
+        const float magnitude = std::sqrt(std::max(e * std::max(gradient[b], 0.0f), 0.0f));
+
+        // Phase relative to the owning peak's input, normalised, then turned to the
+        // peak's output phase.
+        const int k = owner[b];
+        const float cr = referenceRe[k], ci = referenceIm[k];
+        const float zr = xr * cr - xi * ci, zi = xr * ci + xi * cr;
+        const float toUnit = 1.0f / std::sqrt(std::max(zr * zr + zi * zi, kNormFloor));
+        const float ur = zr * toUnit, ui = zi * toUnit;
+        const float pr = phaseRe[k], pi = phaseIm[k];
+        outRe[b] = magnitude * (pr * ur - pi * ui);
+        outIm[b] = magnitude * (pr * ui + pi * ur);
+    }
+}
+
+// Kept apart from the synthesis: with this store inside, that loop no longer vectorises.
+HALCYRA_VECTOR_CLONES
+void joinBins(const float* __restrict re, const float* __restrict im, int bins, std::complex<float>* spectrum) {
+    float* __restrict interleaved = reinterpret_cast<float*>(spectrum);
+    for (int b = 0; b < bins; ++b) {
+        interleaved[2 * b] = re[b];
+        interleaved[2 * b + 1] = im[b];
+    }
+}
+
+}  // namespace halcyra::shifter
