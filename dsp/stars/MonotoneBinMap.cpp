@@ -34,6 +34,7 @@ void evaluateSegments(const int* __restrict segment, const float* __restrict kno
 
 void MonotoneBinMap::prepare(int bins, int maxKnots) {
     bins_ = std::max(bins, 1);
+    chord_.assign(static_cast<std::size_t>(std::max(maxKnots, 2)), 0.0f);
     slope_.assign(static_cast<std::size_t>(std::max(maxKnots, 2)), 0.0f);
     segment_.assign(static_cast<std::size_t>(bins_), 0);
     position_.assign(static_cast<std::size_t>(bins_), 0.0f);
@@ -42,24 +43,29 @@ void MonotoneBinMap::prepare(int bins, int maxKnots) {
 
 void MonotoneBinMap::build(const float* x, const float* y, int knots) {
     knots = std::clamp(knots, 2, static_cast<int>(slope_.size()));
-    auto chord = [&](int k) { return (y[k + 1] - y[k]) / (x[k + 1] - x[k]); };
+    float* chord = chord_.data();
+    for (int k = 0; k + 1 < knots; ++k) chord[k] = (y[k + 1] - y[k]) / (x[k + 1] - x[k]);
     for (int k = 0; k < knots; ++k) {
         float s;
-        if (k == 0) s = chord(0);
-        else if (k == knots - 1) s = chord(knots - 2);
+        if (k == 0) s = chord[0];
+        else if (k == knots - 1) s = chord[knots - 2];
         else s = 1.0f;
-        if (k > 0) s = std::min(s, 3.0f * std::max(chord(k - 1), 0.0f));
-        if (k < knots - 1) s = std::min(s, 3.0f * std::max(chord(k), 0.0f));
+        if (k > 0) s = std::min(s, 3.0f * std::max(chord[k - 1], 0.0f));
+        if (k < knots - 1) s = std::min(s, 3.0f * std::max(chord[k], 0.0f));
         slope_[static_cast<std::size_t>(k)] = std::max(s, 0.0f);
     }
 
-    // A bin on a knot belongs to the segment that ends there.
-    int k = 0;
-    for (int b = 0; b < bins_; ++b) {
-        while (static_cast<float>(b) > x[k + 1] && k < knots - 2) ++k;
-        segment_[static_cast<std::size_t>(b)] = k;
+    // A bin's segment is the number of interior knots strictly left of it (a bin on a
+    // knot belongs to the segment ending there): count each knot at the first bin past
+    // it, then sum up. No branch per bin, however dense the knots.
+    int* segment = segment_.data();
+    std::fill_n(segment, bins_, 0);
+    for (int k = 1; k + 1 < knots; ++k) {
+        const int firstPast = static_cast<int>(x[k]) + 1;  // x[k] > 0
+        if (firstPast < bins_) ++segment[firstPast];
     }
-    evaluateSegments(segment_.data(), x, y, slope_.data(), bins_, position_.data(), gradient_.data());
+    for (int b = 1; b < bins_; ++b) segment[b] += segment[b - 1];
+    evaluateSegments(segment, x, y, slope_.data(), bins_, position_.data(), gradient_.data());
 }
 
 }  // namespace halcyra

@@ -18,10 +18,12 @@ public:
 
     const float* position() const { return position_.data(); }
     const float* gradient() const { return gradient_.data(); }
+    // Per output bin, the left knot of its segment: bin b lies in (x[k], x[k + 1]].
+    const int* segment() const { return segment_.data(); }
 
 private:
     int bins_ = 0;
-    std::vector<float> slope_;
+    std::vector<float> chord_, slope_;
     std::vector<int> segment_;  // left knot of each output bin's segment
     std::vector<float> position_, gradient_;
 };

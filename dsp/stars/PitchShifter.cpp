@@ -18,7 +18,14 @@ constexpr float kMagnitudeFloor = 1e-15f;
 // Peaks more than 70 dB below the frame's strongest bin are not worth a knot.
 constexpr float kPeakThreshold = 1e-7f;
 
-float wrapPhase(float p) { return p - kTwoPi * std::nearbyint(p / kTwoPi); }
+// nearbyint without the library call: adding 1.5 x 2^23 leaves no fraction bits, so the
+// sum is rounded to a whole number, ties to even, exactly as nearbyint does.
+float roundToWhole(float v) {
+    constexpr float kShifter = 0x1.8p23f;
+    return std::fabs(v) < 0x1p22f ? (v + kShifter) - kShifter : std::nearbyint(v);
+}
+
+float wrapPhase(float p) { return p - kTwoPi * roundToWhole(p / kTwoPi); }
 
 Complex unit(Complex z) { return z * (1.0f / std::sqrt(std::max(std::norm(z), kMagnitudeFloor * kMagnitudeFloor))); }
 
@@ -252,14 +259,7 @@ void PitchShifter::assignOwners() {
         std::fill(ownerOfBin_.begin(), ownerOfBin_.end(), 0);
         return;
     }
-    const float* peakBin = knotX_.data() + 1;
-    int nearest = 0;
-    for (int b = 0; b < bins_; ++b) {
-        const float x = static_cast<float>(b);
-        while (nearest + 1 < peakCount_ && std::fabs(peakBin[nearest + 1] - x) < std::fabs(peakBin[nearest] - x))
-            ++nearest;
-        ownerOfBin_[static_cast<std::size_t>(b)] = nearest;
-    }
+    shifter::nearestPeaks(map_.segment(), knotX_.data() + 1, peakCount_, bins_, ownerOfBin_.data());
 }
 
 // Phase of each shifted peak: the previous output frame at that bin, advanced by the
@@ -273,7 +273,7 @@ void PitchShifter::lockPeakPhases() {
     const float* position = map_.position();
     for (int i = 0; i < peakCount_; ++i) {
         const auto ui = static_cast<std::size_t>(i);
-        const int bin = std::clamp(static_cast<int>(std::nearbyint(knotX_[ui + 1])), 0, bins_ - 1);
+        const int bin = std::clamp(static_cast<int>(roundToWhole(knotX_[ui + 1])), 0, bins_ - 1);
         const auto ub = static_cast<std::size_t>(bin);
         const Complex carried =
             Complex(previousOutput_.re[ub], previousOutput_.im[ub]) * std::polar(1.0f, peakRotation_[ui]);

@@ -76,6 +76,17 @@ void synthesiseBins(const SynthesisSources& sources, int bins, float* __restrict
     }
 }
 
+HALCYRA_VECTOR_CLONES
+void nearestPeaks(const int* __restrict segment, const float* __restrict peakBin, int peakCount, int bins,
+                  int* __restrict owner) {
+    for (int b = 0; b < bins; ++b) {
+        const int k = segment[b];
+        const int below = std::max(k - 1, 0), above = std::min(k, peakCount - 1);
+        const float x = static_cast<float>(b);
+        owner[b] = std::fabs(peakBin[above] - x) < std::fabs(peakBin[below] - x) ? above : below;
+    }
+}
+
 // Kept apart from the synthesis: with this store inside, that loop no longer vectorises.
 HALCYRA_VECTOR_CLONES
 void joinBins(const float* __restrict re, const float* __restrict im, int bins, std::complex<float>* spectrum) {

@@ -29,6 +29,10 @@ struct SynthesisSources {
 // phase difference the input had between this bin and the peak.
 void synthesiseBins(const SynthesisSources& sources, int bins, float* outRe, float* outIm);
 
+// Per output bin, the nearer of the two peaks around its map segment (the lower on a
+// tie). Peak i is the map's knot i + 1; peakCount >= 1.
+void nearestPeaks(const int* segment, const float* peakBin, int peakCount, int bins, int* owner);
+
 // Split rows -> interleaved FFT bins.
 void joinBins(const float* re, const float* im, int bins, std::complex<float>* spectrum);
 
