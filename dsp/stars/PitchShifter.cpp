@@ -18,15 +18,6 @@ constexpr float kMagnitudeFloor = 1e-15f;
 // Peaks more than 70 dB below the frame's strongest bin are not worth a knot.
 constexpr float kPeakThreshold = 1e-7f;
 
-// nearbyint without the library call: adding 1.5 x 2^23 leaves no fraction bits, so the
-// sum is rounded to a whole number, ties to even, exactly as nearbyint does.
-float roundToWhole(float v) {
-    constexpr float kShifter = 0x1.8p23f;
-    return std::fabs(v) < 0x1p22f ? (v + kShifter) - kShifter : std::nearbyint(v);
-}
-
-float wrapPhase(float p) { return p - kTwoPi * roundToWhole(p / kTwoPi); }
-
 Complex unit(Complex z) { return z * (1.0f / std::sqrt(std::max(std::norm(z), kMagnitudeFloor * kMagnitudeFloor))); }
 
 // The input spectrum at a fractional bin; silent outside it.
@@ -87,6 +78,10 @@ void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float facto
     knotX_.assign(maxPeaks + 2, 0.0f);
     knotY_.assign(maxPeaks + 2, 0.0f);
     candidates_.assign(b, 0);
+    candidateRe_.assign(b, 0.0f);
+    candidateIm_.assign(b, 0.0f);
+    candidatePosition_.assign(b, 0.0f);
+    candidateUsable_.assign(b, 0);
     peakRotation_.assign(maxPeaks, 0.0f);
     peakPhaseRe_.assign(maxPeaks, 0.0f);
     peakPhaseIm_.assign(maxPeaks, 0.0f);
@@ -218,34 +213,39 @@ void PitchShifter::findPeaks(float loudest) {
                  static_cast<int>(e >= energy[b + 1]);
     }
 
+    // The arithmetic runs over all candidates at once; only atan2 goes one at a time.
+    float* productRe = candidateRe_.data();
+    float* productIm = candidateIm_.data();
+    float* position = candidatePosition_.data();
+    int* usable = candidateUsable_.data();
+    shifter::phaseAdvanceProducts(candidates_.data(), count, input_.re.data(), input_.im.data(),
+                                  previousInput_.re.data(), previousInput_.im.data(), energy, productRe, productIm,
+                                  usable);
+    for (int c = 0; c < count; ++c) productRe[c] = usable[c] ? std::atan2(productIm[c], productRe[c]) : 0.0f;
+    shifter::positionsFromAdvance(candidates_.data(), count, productRe, expectedAdvance_.data(), size, hop, position);
+    for (int c = 0; c < count; ++c) {
+        if (usable[c]) continue;
+        const int b = candidates_[static_cast<std::size_t>(c)];
+        const float l = std::log(energy[b - 1] + 1e-30f), m = std::log(energy[b]), r = std::log(energy[b + 1] + 1e-30f);
+        const float curvature = l - 2.0f * m + r;
+        position[c] = static_cast<float>(b) + (curvature < 0.0f ? 0.5f * (l - r) / curvature : 0.0f);
+    }
+
     peakCount_ = 0;
     float previousOutputBin = 0.0f;
     for (int c = 0; c < count; ++c) {
-        const int b = candidates_[static_cast<std::size_t>(c)];
-        const auto ub = static_cast<std::size_t>(b);
-        const float e = energy[b];
-        const Complex previous(previousInput_.re[ub], previousInput_.im[ub]);
-
-        float position;
-        if (std::norm(previous) > e * 1e-6f) {
-            const float advance = std::arg(Complex(input_.re[ub], input_.im[ub]) * std::conj(previous));
-            position = static_cast<float>(b) + wrapPhase(advance - expectedAdvance_[ub]) * size / (kTwoPi * hop);
-        } else {
-            const float l = std::log(energy[b - 1] + 1e-30f), m = std::log(e), r = std::log(energy[b + 1] + 1e-30f);
-            const float curvature = l - 2.0f * m + r;
-            position = static_cast<float>(b) + (curvature < 0.0f ? 0.5f * (l - r) / curvature : 0.0f);
-        }
-        position = std::clamp(position, static_cast<float>(b) - 1.0f, static_cast<float>(b) + 1.0f);
-        const float target = position * factor_;
+        const float b = static_cast<float>(candidates_[static_cast<std::size_t>(c)]);
+        const float at = std::clamp(position[c], b - 1.0f, b + 1.0f);
+        const float target = at * factor_;
         // Partials shifted past Nyquist are dropped; knots must climb strictly.
         if (target >= lastBin || target <= previousOutputBin + 0.5f) continue;
-        const auto knot = static_cast<std::size_t>(peakCount_ + 1);
+        const auto knot = static_cast<std::size_t>(++peakCount_);
         knotX_[knot] = target;
-        knotY_[knot] = position;
-        peakRotation_[static_cast<std::size_t>(peakCount_)] = factor_ * kTwoPi * position * hop / size;
-        ++peakCount_;
+        knotY_[knot] = at;
         previousOutputBin = target;
     }
+    for (int i = 0; i < peakCount_; ++i)
+        peakRotation_[static_cast<std::size_t>(i)] = factor_ * kTwoPi * knotY_[static_cast<std::size_t>(i + 1)] * hop / size;
     knotX_[0] = 0.0f;
     knotY_[0] = 0.0f;
     knotX_[static_cast<std::size_t>(peakCount_ + 1)] = lastBin;
@@ -273,7 +273,7 @@ void PitchShifter::lockPeakPhases() {
     const float* position = map_.position();
     for (int i = 0; i < peakCount_; ++i) {
         const auto ui = static_cast<std::size_t>(i);
-        const int bin = std::clamp(static_cast<int>(roundToWhole(knotX_[ui + 1])), 0, bins_ - 1);
+        const int bin = std::clamp(static_cast<int>(std::nearbyint(knotX_[ui + 1])), 0, bins_ - 1);
         const auto ub = static_cast<std::size_t>(bin);
         const Complex carried =
             Complex(previousOutput_.re[ub], previousOutput_.im[ub]) * std::polar(1.0f, peakRotation_[ui]);

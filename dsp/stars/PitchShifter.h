@@ -66,7 +66,8 @@ private:
     // Knot 0 is the map's origin, knots 1..peakCount_ are the peaks (output bin, input
     // bin), then the map's far end.
     std::vector<float> knotX_, knotY_;
-    std::vector<int> candidates_;
+    std::vector<int> candidates_, candidateUsable_;  // local maxima of this frame's energy
+    std::vector<float> candidateRe_, candidateIm_, candidatePosition_;
     std::vector<float> peakRotation_;  // output phase advance of each peak over one hop
     std::vector<float> peakPhaseRe_, peakPhaseIm_, peakReferenceRe_, peakReferenceIm_;
     std::vector<int> ownerOfBin_;

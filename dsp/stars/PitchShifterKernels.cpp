@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "dsp/stars/VectorClones.h"
 
@@ -13,7 +14,44 @@ namespace halcyra::shifter {
 namespace {
 constexpr float kMagnitudeFloor = 1e-15f;
 constexpr float kNormFloor = kMagnitudeFloor * kMagnitudeFloor;
+constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
+
+// nearbyint without the library call: adding 1.5 x 2^23 leaves no fraction bits, so the
+// sum is rounded to a whole number, ties to even, as nearbyint does. Phase advances in
+// turns are far below 2^22 for any frame a sample rate can ask for.
+inline float roundToWhole(float v) {
+    constexpr float kShifter = 0x1.8p23f;
+    return std::fabs(v) < 0x1p22f ? (v + kShifter) - kShifter : v;
+}
 }  // namespace
+
+HALCYRA_VECTOR_CLONES
+void phaseAdvanceProducts(const int* __restrict candidates, int count, const float* __restrict re,
+                          const float* __restrict im, const float* __restrict previousRe,
+                          const float* __restrict previousIm, const float* __restrict energy,
+                          float* __restrict productRe, float* __restrict productIm, int* __restrict usable) {
+    for (int c = 0; c < count; ++c) {
+        const int b = candidates[c];
+        const float xr = re[b], xi = im[b], pr = previousRe[b], pi = previousIm[b];
+        // x * conj(p), written as std::complex rounds it.
+        productRe[c] = xr * pr - xi * -pi;
+        productIm[c] = xr * -pi + xi * pr;
+        usable[c] = pr * pr + pi * pi > energy[b] * 1e-6f;
+    }
+}
+
+HALCYRA_VECTOR_CLONES
+void positionsFromAdvance(const int* __restrict candidates, int count, const float* __restrict advance,
+                          const float* __restrict expectedAdvance, float size, float hop,
+                          float* __restrict position) {
+    const float radiansPerBin = kTwoPi * hop;
+    for (int c = 0; c < count; ++c) {
+        const int b = candidates[c];
+        const float beyond = advance[c] - expectedAdvance[b];
+        const float wrapped = beyond - kTwoPi * roundToWhole(beyond / kTwoPi);
+        position[c] = static_cast<float>(b) + wrapped * size / radiansPerBin;
+    }
+}
 
 HALCYRA_VECTOR_CLONES
 void splitBins(const std::complex<float>* spectrum, int bins, float* __restrict re, float* __restrict im,

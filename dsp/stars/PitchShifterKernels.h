@@ -10,6 +10,18 @@ namespace halcyra::shifter {
 // Interleaved FFT bins -> separate real and imaginary rows and the energy |X|^2.
 void splitBins(const std::complex<float>* spectrum, int bins, float* re, float* im, float* energy);
 
+// Per candidate peak c at bin candidates[c]: the input times the conjugate previous
+// input (its angle is the phase advance over one hop), and whether the previous frame
+// was loud enough there (|previous|^2 > 1e-6 |input|^2) for that angle to mean anything.
+void phaseAdvanceProducts(const int* candidates, int count, const float* re, const float* im,
+                          const float* previousRe, const float* previousIm, const float* energy,
+                          float* productRe, float* productIm, int* usable);
+
+// Fractional bin of each candidate from its phase advance: the bin centre plus the
+// advance beyond the bin's own (wrapped to +-pi), times size / (2 pi hop).
+void positionsFromAdvance(const int* candidates, int count, const float* advance, const float* expectedAdvance,
+                          float size, float hop, float* position);
+
 // Everything the synthesis of one output frame reads. Rows indexed by input bin have one
 // zero bin past the end, so interpolating at the last bin needs no special case.
 struct SynthesisSources {
