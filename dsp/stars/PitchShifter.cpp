@@ -221,8 +221,9 @@ void PitchShifter::findPeaks(float loudest) {
     shifter::phaseAdvanceProducts(candidates_.data(), count, input_.re.data(), input_.im.data(),
                                   previousInput_.re.data(), previousInput_.im.data(), energy, productRe, productIm,
                                   usable);
-    for (int c = 0; c < count; ++c) productRe[c] = usable[c] ? std::atan2(productIm[c], productRe[c]) : 0.0f;
-    shifter::positionsFromAdvance(candidates_.data(), count, productRe, expectedAdvance_.data(), size, hop, position);
+    float* advance = productRe;  // each product's angle takes its place
+    for (int c = 0; c < count; ++c) advance[c] = usable[c] ? std::atan2(productIm[c], productRe[c]) : 0.0f;
+    shifter::positionsFromAdvance(candidates_.data(), count, advance, expectedAdvance_.data(), size, hop, position);
     for (int c = 0; c < count; ++c) {
         if (usable[c]) continue;
         const int b = candidates_[static_cast<std::size_t>(c)];
@@ -244,8 +245,10 @@ void PitchShifter::findPeaks(float loudest) {
         knotY_[knot] = at;
         previousOutputBin = target;
     }
-    for (int i = 0; i < peakCount_; ++i)
-        peakRotation_[static_cast<std::size_t>(i)] = factor_ * kTwoPi * knotY_[static_cast<std::size_t>(i + 1)] * hop / size;
+    for (int i = 0; i < peakCount_; ++i) {
+        const float inputBin = knotY_[static_cast<std::size_t>(i + 1)];
+        peakRotation_[static_cast<std::size_t>(i)] = factor_ * kTwoPi * inputBin * hop / size;
+    }
     knotX_[0] = 0.0f;
     knotY_[0] = 0.0f;
     knotX_[static_cast<std::size_t>(peakCount_ + 1)] = lastBin;
