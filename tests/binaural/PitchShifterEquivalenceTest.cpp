@@ -18,8 +18,9 @@ namespace {
 // Largest sample difference the optimised path may show, relative to the output peak.
 constexpr double kTolerance = 1e-4;
 
-// Noise with a gliding tone on top, a stretch of silence and a lone click: frames full
-// of peaks, frames with one steady partial, silent frames and frames restarting after.
+// Noise with a gliding tone on top, a stretch of silence with a lone click, then a
+// constant offset: frames full of peaks, silent frames, frames restarting after
+// silence and frames with energy but no peak at all.
 std::vector<float> testSignal(double sr, double seconds, unsigned seed) {
     std::mt19937 rng(seed);
     std::normal_distribution<float> noise(0.0f, 0.1f);
@@ -34,6 +35,7 @@ std::vector<float> testSignal(double sr, double seconds, unsigned seed) {
     const auto quietFrom = static_cast<std::ptrdiff_t>(0.6 * n), quietTo = static_cast<std::ptrdiff_t>(0.7 * n);
     std::fill(x.begin() + quietFrom, x.begin() + quietTo, 0.0f);
     x[static_cast<std::size_t>(quietFrom + (quietTo - quietFrom) / 2)] = 0.8f;
+    std::fill(x.begin() + quietTo, x.begin() + static_cast<std::ptrdiff_t>(0.8 * n), 0.3f);
     return x;
 }
 
