@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "TemporaryFolder.h"
 #include "presets/PresetStore.h"
@@ -63,6 +65,15 @@ TEST(PresetStoreAtomicWrite, NamesNearTheFileNameLimitStillSave) {
     EXPECT_EQ(store.listUserPresets(), std::vector<std::string>{name});
 }
 
+// The writes a read-only folder must refuse, as bits of an exit code: 0 = all refused.
+int refusedWrites(const PresetStore& store) {
+    int accepted = 0;
+    if (store.saveUserPreset(UserPreset{"Calm", {{"level", 0.75}}})) accepted |= 1;
+    if (store.saveUserPreset(UserPreset{"Other", {{"level", 0.75}}})) accepted |= 2;
+    if (store.writeFavourites({})) accepted |= 4;
+    return accepted;
+}
+
 TEST(PresetStoreAtomicWrite, ReadOnlyFolderRefusesWritesAndKeepsThePreviousFile) {
     test::TemporaryFolder tmp;
     PresetStore store(tmp.str());
@@ -71,20 +82,28 @@ TEST(PresetStoreAtomicWrite, ReadOnlyFolderRefusesWritesAndKeepsThePreviousFile)
     const std::string presetFile = store.findPresetFile("Calm");
     const std::string oldPreset = test::readBytes(presetFile);
 
-    fs::permissions(tmp.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    const fs::path probe = tmp.path() / "probe";
-    if (std::FILE* f = std::fopen(probe.c_str(), "wb")) {
-        std::fclose(f);
-        fs::remove(probe);
-        GTEST_SKIP() << "folder permissions do not bind this user (root?); "
-                        "FailureAfterTheTemporaryIsWrittenLeavesTargetsUntouched covers the failed write";
+    // Readable and searchable by everyone, writable by no one.
+    fs::permissions(tmp.path(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    if (geteuid() != 0) {
+        EXPECT_EQ(refusedWrites(store), 0);
+    } else {
+        // Root ignores folder permissions: try the writes as an unprivileged user.
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(100);
+            _exit(refusedWrites(store));
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 100) GTEST_SKIP() << "cannot switch to an unprivileged user";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "writes the folder should have refused (bits: Calm 1, Other 2, favourites 4)";
     }
-
-    EXPECT_FALSE(store.saveUserPreset(UserPreset{"Calm", {{"level", 0.75}}}));
-    EXPECT_FALSE(store.saveUserPreset(UserPreset{"Other", {{"level", 0.75}}}));
-    EXPECT_FALSE(store.writeFavourites({}));
     EXPECT_EQ(test::readBytes(presetFile), oldPreset);
     EXPECT_EQ(store.readFavourites(), std::vector<std::string>{"Calm"});
+    EXPECT_EQ(store.listUserPresets(), std::vector<std::string>{"Calm"});
 }
 
 }  // namespace
