@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphics/Utf8.h"
+
 namespace halcyra::vst3 {
 namespace {
 
@@ -31,23 +33,6 @@ char32_t decodeUtf8(std::string_view s, std::size_t& i) {
     return cp > 0x10FFFF ? 0xFFFD : cp;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 }  // namespace
 
@@ -85,7 +70,7 @@ std::string utf16ToUtf8(const Steinberg::char16* text, int maxUnits) {
         } else if (cp >= 0xD800 && cp < 0xE000) {
             cp = 0xFFFD;
         }
-        appendUtf8(out, cp);
+        utf8::AppendCodePoint(out, cp);
     }
     return out;
 }
