@@ -302,8 +302,9 @@ tresult HalcyraEffect::restoreState(IBStream* state) {
     // The controller reads the same store, so it already shows the restored values;
     // the host and an open view still need telling, even after a short stream.
     if (result.valuesRead > 0 || result.bypass) notifyHostOfRestoredValues();
-    // A stream too short to hold the bypass flag keeps what it did hold but is not a
-    // complete state, and the host hears so.
+    // A stream without a readable bypass flag (too short, or cut so that value bytes
+    // sit where the flag belongs) keeps what it did hold but is not a complete state,
+    // and the host hears so.
     return result.bypass ? kResultOk : kResultFalse;
 }
 

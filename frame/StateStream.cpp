@@ -65,8 +65,13 @@ RestoreResult applyStateChunk(const std::vector<std::uint8_t>& chunk, ParameterS
         params.set(i, value);  // snaps, clamps, and refuses non-finite entries
         ++result.valuesRead;
     }
-    if (pos + 4 <= chunk.size())
-        result.bypass = static_cast<std::int32_t>(getLittleEndian(chunk.data() + pos, 4)) != 0;
+    // Only a word that is exactly 0 or 1 is a bypass flag. In a cut state the four
+    // bytes behind the last whole value are the start of the next value, which must
+    // not switch the plug-in to bypass.
+    if (pos + 4 <= chunk.size()) {
+        const std::uint64_t word = getLittleEndian(chunk.data() + pos, 4);
+        if (word <= 1) result.bypass = word == 1;
+    }
     return result;
 }
 

@@ -24,7 +24,7 @@ std::vector<std::uint8_t> readStateChunk(Steinberg::IBStream& stream);
 
 struct RestoreResult {
     int valuesRead = 0;                // entries present in the chunk (applied unless non-finite)
-    std::optional<bool> bypass;        // present only when 4 bytes followed the last value
+    std::optional<bool> bypass;        // present only when a word of 0 or 1 followed the last value
 };
 
 RestoreResult applyStateChunk(const std::vector<std::uint8_t>& chunk, ParameterStore& params);

@@ -200,6 +200,10 @@ void BlockDriver::process(const BlockIO& io) {
         foldInput(ch, offset, n);
         smoothMacros(n);
         const ReverbSettings settings = mapWeather(monitor);
+        if (wetJumpPending_) {
+            wet_ = settings.mixFraction;
+            wetJumpPending_ = false;
+        }
         applySettings(settings, speakers);
         copySkyTargets(settings);
         detectOnsets(n);

@@ -122,6 +122,9 @@ private:
     float weather_ = 0.28f, size_ = 0.2580645f, brightness_ = 0.55f, wind_ = 0.4f, spacing_ = 0.6f, gust_ = 0.4f;
     float rate_ = 0.4f;
     float wet_ = 0.28f;
+    // A fresh instance has no earlier mix to ramp from: its first block starts at
+    // the target. Later resets keep ramping from the last wet amount.
+    bool wetJumpPending_ = true;
     float outputGain_ = 1.0f;
     bool primed_ = false;
 

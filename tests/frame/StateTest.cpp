@@ -108,6 +108,22 @@ TEST(State, ShortStreamsApplyWhatTheyHold) {
     EXPECT_DOUBLE_EQ(plainValue(*p, 17), 30.0);  // beyond the stream: untouched
     EXPECT_EQ(p->controller()->getParamNormalized(kBypassId), 1.0);
 
+    // A whole state cut to the same length: the four bytes of "Rate" behind the twelfth
+    // value are no bypass word, so the bypass stays as it was, either way.
+    std::vector<double> v = kDefaults;
+    v[1] = 20.0;
+    v[12] = 0.37;
+    std::vector<std::uint8_t> cutState = stateBytes(v, 0);
+    cutState.resize(100);
+    for (double bypass : {0.0, 1.0}) {
+        auto c = makeInstance();
+        c->controller()->setParamNormalized(kBypassId, bypass);
+        EXPECT_NE(c->restoreState(cutState), kResultOk);
+        EXPECT_DOUBLE_EQ(plainValue(*c, 1), 20.0);
+        EXPECT_EQ(c->controller()->getParamNormalized(kBypassId), bypass);
+        EXPECT_EQ(c->saveState()[160], bypass) << "the re-saved state keeps the bypass";
+    }
+
     // Too short for the bypass: the values stay applied, the restore reports failure.
     auto q = makeInstance();
     std::vector<std::uint8_t> cut(bytes.begin(), bytes.begin() + 42);  // five values and two stray bytes

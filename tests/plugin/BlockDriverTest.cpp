@@ -7,7 +7,10 @@
 #include "support/AllocationCounter.h"
 #include "tests/plugin/DriverRig.h"
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && defined(__linux__)
+#include <atomic>
+#include <csignal>
+#include <ucontext.h>
 #include <xmmintrin.h>
 #endif
 
@@ -241,26 +244,64 @@ TEST(BlockDriver, MissingChannelsAreHandled) {
     rig.run();
     for (double x : rig.outL) ASSERT_TRUE(std::isfinite(x));
 
-    // Null buffers and empty blocks do nothing harmful.
+    // Null buffers and empty blocks run as blocks without leaving anything broken:
+    // an empty block meters nothing (no division by its zero length), a block without
+    // buffers still advances, and the next real block plays.
+    SkyFeedReader& reader = rig.plugin.skyFeedReader();
+    const std::uint64_t blocksBefore = rig.plugin.blockTrace().blocks;
     rig.plugin.processBlock(BlockIO{nullptr, nullptr, 2, 2, 0, 48000.0, 0.0});
+    ASSERT_TRUE(reader.poll());
+    EXPECT_TRUE(std::isfinite(reader.current().rmsLeft) && std::isfinite(reader.current().rmsRight));
+    EXPECT_EQ(rig.plugin.blockTrace().lastSubBlockCount, 0);
     rig.plugin.processBlock(BlockIO{nullptr, nullptr, 0, 0, 256, 48000.0, 0.0});
+    EXPECT_EQ(rig.plugin.blockTrace().blocks, blocksBefore + 2);
+    EXPECT_EQ(rig.plugin.blockTrace().lastSubBlockFrames[0], 256);
+    EXPECT_TRUE(makesSound(rig));
 }
 
-#if defined(__x86_64__)
-TEST(BlockDriver, FloatingPointModeIsRestoredAfterEveryBlock) {
+#if defined(__x86_64__) && defined(__linux__)
+// The mode in force inside a block, caught at a floating-point trap the test provokes:
+// a signalling NaN in the input raises "invalid" at its conversion with that exception
+// unmasked. The handler masks every exception in the interrupted context so the
+// conversion completes on return.
+std::atomic<unsigned> g_modeAtTrap{0};
+std::atomic<int> g_traps{0};
+
+void recordModeAtTrap(int, siginfo_t*, void* context) {
+    auto* uc = static_cast<ucontext_t*>(context);
+    if (g_traps.fetch_add(1) == 0) g_modeAtTrap = uc->uc_mcontext.fpregs->mxcsr;
+    uc->uc_mcontext.fpregs->mxcsr |= 0x1F80u;
+}
+
+TEST(BlockDriver, BlocksFlushDenormalsAndRestoreTheCallersMode) {
+    constexpr unsigned kFlush = 0x8040u, kInvalidMask = 0x0080u, kFlags = 0x003Fu;
+    struct sigaction trap = {}, previous = {};
+    trap.sa_sigaction = recordModeAtTrap;
+    trap.sa_flags = SA_SIGINFO;
+    ASSERT_EQ(sigaction(SIGFPE, &trap, &previous), 0);
+
     const unsigned original = _mm_getcsr();
     DriverRig rig;
-    for (unsigned mode : {original & ~0x8040u, original | 0x8040u}) {
-        _mm_setcsr(mode);
+    for (unsigned mode : {original & ~kFlush, original | kFlush}) {
+        mode &= ~(kInvalidMask | kFlags);
         rig.resize(300);
+        rig.inL[100] = std::numeric_limits<double>::signaling_NaN();
+        _mm_setcsr(mode);
         rig.run();  // unprepared: the early return path
         EXPECT_EQ(_mm_getcsr(), mode);
         rig.plugin.reset(48000.0);
+        g_traps = 0;
+        _mm_setcsr(mode);
         rig.run();
-        EXPECT_EQ(_mm_getcsr(), mode);
+        const unsigned after = _mm_getcsr();
+        _mm_setcsr(original);
+        EXPECT_EQ(after, mode);
+        ASSERT_GT(g_traps.load(), 0) << "the input conversion raised nothing";
+        EXPECT_EQ(g_modeAtTrap.load() & kFlush, kFlush) << "flush-to-zero and denormals-are-zero inside the block";
         rig.plugin.reset(kNaN);
     }
     _mm_setcsr(original);
+    sigaction(SIGFPE, &previous, nullptr);
 }
 #endif
 

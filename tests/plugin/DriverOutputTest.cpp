@@ -51,6 +51,24 @@ TEST(DriverOutput, MixChangeRampsLinearlyOver45Milliseconds) {
     }
 }
 
+TEST(DriverOutput, FreshInstanceStartsWetLaterResetsRamp) {
+    // An impulse into a new instance at Mix 100: no dry spike ahead of the reverb.
+    DriverRig rig;
+    rig.plugin.reset(48000.0);
+    rig.resize(480);
+    rig.inL[0] = rig.inR[0] = 0.7;
+    rig.run();
+    EXPECT_EQ(rig.plugin.driverState().wetAmount, 1.0f);
+    EXPECT_LT(std::fabs(rig.outL[0]), 0.01);
+    EXPECT_LT(std::fabs(rig.outR[0]), 0.01);
+
+    // A reset later on is not a fresh start: the wet amount ramps to a new Mix.
+    rig.set(kMix, 0.0);
+    rig.plugin.reset(48000.0);
+    runConstant(rig, 0.1, 480);
+    EXPECT_NEAR(rig.plugin.driverState().wetAmount, 1.0 - 480 / 2160.0, 2e-4);
+}
+
 TEST(DriverOutput, OutputGainGlidesWithA20MillisecondTimeConstant) {
     DriverRig rig;
     rig.set(kMix, 0.0);
