@@ -18,6 +18,7 @@ packages=(
   fonts-roboto-unhinted
   libgtest-dev libgmock-dev libbenchmark-dev
   groff ghostscript                 # user manual PDF
+  locales                           # a comma-decimal locale for the parameter text tests
 )
 # npm may come from outside Debian (a newer Node.js); only fall back to Debian's when absent.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
@@ -35,6 +36,13 @@ if [ "${#missing[@]}" -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Parameter texts must not follow the process locale; the tests switch to a German one.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi
 
 # The "Unbounded" display font comes from npm; it is installed into the project's own folder.

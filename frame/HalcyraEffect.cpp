@@ -385,6 +385,14 @@ tresult PLUGIN_API HalcyraEffect::setParamNormalized(ParamID id, ParamValue valu
     return kResultOk;
 }
 
+tresult PLUGIN_API HalcyraEffect::beginEditFromHost(ParamID id) {
+    return isKnownParameter(id) ? kResultOk : kInvalidArgument;
+}
+
+tresult PLUGIN_API HalcyraEffect::endEditFromHost(ParamID id) {
+    return isKnownParameter(id) ? kResultOk : kInvalidArgument;
+}
+
 tresult PLUGIN_API HalcyraEffect::setComponentHandler(IComponentHandler* handler) {
     return guarded([&]() -> tresult { return EditControllerEx1::setComponentHandler(handler); });
 }

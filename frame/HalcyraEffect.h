@@ -23,7 +23,8 @@ class FrameEditorContext;
 class HalcyraEffect : public Steinberg::Vst::EditControllerEx1,
                       public Steinberg::Vst::IComponent,
                       public Steinberg::Vst::IAudioProcessor,
-                      public Steinberg::Vst::IProcessContextRequirements {
+                      public Steinberg::Vst::IProcessContextRequirements,
+                      public Steinberg::Vst::IEditControllerHostEditing {
 public:
     using tresult = Steinberg::tresult;
     using TBool = Steinberg::TBool;
@@ -85,6 +86,12 @@ public:
     tresult PLUGIN_API setComponentHandler(Steinberg::Vst::IComponentHandler* handler) override;
     Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
 
+    // IEditControllerHostEditing: hosts that list only automatable parameters (Ardour)
+    // offer the non-automatable ones ("Mix Lock", "Events", "Response Mode") in their
+    // generic editors once this exists. An edit needs nothing beyond setParamNormalized.
+    tresult PLUGIN_API beginEditFromHost(ParamID id) override;
+    tresult PLUGIN_API endEditFromHost(ParamID id) override;
+
     // IUnitInfo: bounds-checked (the base class would throw on a bad index)
     tresult PLUGIN_API getUnitInfo(int32 unitIndex, Steinberg::Vst::UnitInfo& info) override;
 
@@ -99,6 +106,7 @@ public:
         DEF_INTERFACE(IComponent)
         DEF_INTERFACE(IAudioProcessor)
         DEF_INTERFACE(IProcessContextRequirements)
+        DEF_INTERFACE(IEditControllerHostEditing)
     END_DEFINE_INTERFACES(EditControllerEx1)
     REFCOUNT_METHODS(EditControllerEx1)
 

@@ -72,7 +72,7 @@ double plainToNormalized(ParamID id, double plain) {
 std::string normalizedToText(ParamID id, double normalized) {
     if (id == kBypassId) return normalizedToPlain(id, normalized) > 0.5 ? kBypassOn : kBypassOff;
     if (!isKnownParameter(id)) return {};
-    return formatParameterValue(static_cast<int>(id), normalizedToPlain(id, normalized));
+    return formatParameterNumber(static_cast<int>(id), normalizedToPlain(id, normalized));
 }
 
 std::optional<double> textToNormalized(ParamID id, const std::string& text) {

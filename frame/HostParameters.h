@@ -19,7 +19,8 @@ bool isKnownParameter(Steinberg::Vst::ParamID id);
 // Host-visible description of the parameter at host index 0..20.
 Steinberg::Vst::ParameterInfo makeParameterInfo(int hostIndex);
 
-// Display text of a normalised value ("1.60 s", "Comet", "On").
+// Display text of a normalised value without the unit, which ParameterInfo::units
+// carries ("1.60", "Comet", "On").
 std::string normalizedToText(Steinberg::Vst::ParamID id, double normalized);
 
 // Text typed in a host field -> normalised value, clamped into range; empty when the

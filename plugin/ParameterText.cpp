@@ -73,7 +73,7 @@ int displayDecimals(int index) {
     return std::clamp(static_cast<int>(std::lround(-std::log10(step))), 0, 9);
 }
 
-std::string formatParameterValue(int index, double value) {
+std::string formatParameterNumber(int index, double value) {
     const ParamInfo& p = paramInfo(index);
     if (isStepped(p) && p.itemCount > 0) {
         const double whole = std::isfinite(value) ? std::round(value - p.minimum) : 0.0;
@@ -87,10 +87,15 @@ std::string formatParameterValue(int index, double value) {
     if (std::round(std::fabs(value) * scale) == 0.0) value = 0.0;
     char buffer[64];
     const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    std::string text = ec == std::errc() ? std::string(buffer, end) : std::string("-");
-    if (!p.label.empty()) {
+    return ec == std::errc() ? std::string(buffer, end) : std::string("-");
+}
+
+std::string formatParameterValue(int index, double value) {
+    std::string text = formatParameterNumber(index, value);
+    const std::string_view label = paramInfo(index).label;  // item lists have none
+    if (!label.empty() && std::isfinite(value)) {
         text += ' ';
-        text += p.label;
+        text += label;
     }
     return text;
 }

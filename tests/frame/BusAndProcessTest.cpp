@@ -107,6 +107,8 @@ TEST(Processing, SilentInputGivesFiniteOutputAndHonestSilenceFlags) {
     std::vector<float> zeros(512, 0.0f), l(512), r(512);
     const float* in[2] = {zeros.data(), zeros.data()};
     float* out[2] = {l.data(), r.data()};
+    p->queueParameter(1, 0.0);  // Mix 0: dry silence in gives exact silence out
+    int flaggedChannels = 0;
     for (int block = 0; block < 200; ++block) {
         ASSERT_EQ(p->process(in, out, 512), kResultOk);
         for (int c = 0; c < 2; ++c) {
@@ -116,12 +118,13 @@ TEST(Processing, SilentInputGivesFiniteOutputAndHonestSilenceFlags) {
                 ASSERT_TRUE(std::isfinite(v));
                 silent = silent && v == 0.0f;
             }
-            // A channel flagged silent must be silent; an unflagged silent channel only costs the host work.
-            if (p->lastOutputSilenceFlags() & (1ull << c)) {
-                EXPECT_TRUE(silent) << "block " << block;
-            }
+            // Flagged exactly when silent: a wrong flag drops audio, a missing one wastes the host's work.
+            const bool flagged = (p->lastOutputSilenceFlags() & (1ull << c)) != 0;
+            EXPECT_EQ(flagged, silent) << "block " << block << " channel " << c;
+            flaggedChannels += flagged;
         }
     }
+    EXPECT_GT(flaggedChannels, 0) << "dry silence: the output must be silent and say so";
 }
 
 TEST(Processing, ReportsATailThatCoversTheDecay) {

@@ -64,6 +64,15 @@ TEST(HostParameters, ListedWithUnitsStepsAndAutomationFlags) {
     EXPECT_NE(p->controller()->getParameterInfo(21, none), kResultOk);
     EXPECT_NE(p->controller()->getParameterInfo(-1, none), kResultOk);
 
+    // Hosts that list only automatable parameters list the other three through host editing.
+    IEditControllerHostEditing* hostEditing = nullptr;
+    ASSERT_EQ(p->controller()->queryInterface(IEditControllerHostEditing::iid, reinterpret_cast<void**>(&hostEditing)),
+              kResultOk);
+    EXPECT_EQ(hostEditing->beginEditFromHost(10), kResultOk);
+    EXPECT_EQ(hostEditing->endEditFromHost(10), kResultOk);
+    EXPECT_NE(hostEditing->beginEditFromHost(99), kResultOk);
+    hostEditing->release();
+
     IUnitInfo* units = nullptr;
     ASSERT_EQ(p->component()->queryInterface(IUnitInfo::iid, reinterpret_cast<void**>(&units)), kResultOk);
     EXPECT_EQ(units->getUnitCount(), 1);
@@ -74,19 +83,26 @@ TEST(HostParameters, ListedWithUnitsStepsAndAutomationFlags) {
     units->release();
 }
 
-TEST(HostParameters, ValuesShowWithDecimalsFromTheStepAndTheirUnit) {
+TEST(HostParameters, ValuesShowWithDecimalsFromTheStepAndLeaveTheUnitToTheUnitsField) {
     auto p = makeInstance();
-    EXPECT_EQ(text(*p, 1, 100.0), "100.0 %");
-    EXPECT_EQ(text(*p, 11, -3.0), "-3.0 dB");
-    EXPECT_EQ(text(*p, 11, -0.02), "0.0 dB");
-    EXPECT_EQ(text(*p, 18, 1.6), "1.60 s");
+    EXPECT_EQ(text(*p, 1, 100.0), "100.0");
+    EXPECT_EQ(text(*p, 11, -3.0), "-3.0");
+    EXPECT_EQ(text(*p, 11, -0.02), "0.0");
+    EXPECT_EQ(text(*p, 18, 1.6), "1.60");
     EXPECT_EQ(text(*p, 0, 0.5), "0.500");
-    EXPECT_EQ(text(*p, 17, 30.0), "30 ms");
+    EXPECT_EQ(text(*p, 17, 30.0), "30");
     EXPECT_EQ(text(*p, 10, 2.0), "Comet");
     EXPECT_EQ(text(*p, 9, 1.0), "Locked");
     EXPECT_EQ(text(*p, 7, 7.0), "Cinematic Overcast");
     EXPECT_EQ(text(*p, 16, 1.0), "beats");
     EXPECT_EQ(p->valueText(20, 1.0), "On");
+    // A host printing text and units together shows the unit exactly once.
+    for (int id = 0; id < 21; ++id) {
+        const std::string units = narrow(p->parameterInfo(id).units);
+        if (units.empty()) continue;
+        for (double n : {0.0, 0.5, 1.0})
+            EXPECT_EQ(p->valueText(static_cast<ParamID>(id), n).find(units), std::string::npos) << id;
+    }
 }
 
 TEST(HostParameters, TypedTextIsParsedBackWithOrWithoutTheUnit) {

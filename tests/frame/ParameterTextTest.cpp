@@ -3,6 +3,7 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 
 #include "plugin/ParameterText.h"
 #include "plugin/Parameters.h"
@@ -23,11 +24,15 @@ TEST(ParameterText, DecimalsFollowTheStep) {
 }
 
 TEST(ParameterText, IgnoresTheProcessLocale) {
-    // Where a German locale is installed it would write "1,60"; the text must not change.
+    // A German locale writes "1,60"; the texts must not change. setup.sh installs it.
     const char* previous = std::setlocale(LC_ALL, nullptr);
     const std::string saved = previous ? previous : "C";
-    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "run setup.sh: the de_DE.UTF-8 locale is missing";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.2f", 1.6);
+    EXPECT_STREQ(probe, "1,60") << "the locale in force must really use a decimal comma";
     EXPECT_EQ(formatParameterValue(kDecay, 1.6), "1.60 s");
+    EXPECT_EQ(formatParameterNumber(kMix, 55.5), "55.5");
     EXPECT_DOUBLE_EQ(parseParameterText(kDecay, "1.25 s").value_or(-1), 1.25);
     std::setlocale(LC_ALL, saved.c_str());
 }
