@@ -15,6 +15,7 @@
 #include "editor/PresetListControl.h"
 #include "editor/PresetManagerControl.h"
 #include "editor/PresetNameControl.h"
+#include "editor/PresetSelection.h"
 #include "editor/SkyViewControl.h"
 #include "editor/SkyViewFeeder.h"
 #include "editor/controls/HeaderBox.h"
@@ -119,15 +120,20 @@ void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
     const auto showPresetPanel = [&g] {
         if (auto* panel = FindOverlay<PresetManagerControl>(g, kPresetPanelTag)) panel->Show();
     };
+    // What is loaded and the list order, shared by the header and the preset panel.
+    std::vector<std::string> factoryNames;
+    for (const FactoryPreset& p : kFactoryPresets) factoryNames.emplace_back(p.name);
+    auto selection = std::make_shared<PresetSelection>(ctx, std::move(factoryNames));
+
     g.AttachControl(new HeaderBox(IRECT(186, 8, 212, 36), kHeaderBoxColor));
     g.AttachControl(new PresetListControl(IRECT(186, 8, 212, 36), kTextColor, showPresetPanel), 31);
     g.AttachControl(new HeaderBox(IRECT(222, 8, 478, 36), kHeaderBoxColor));
-    g.AttachControl(new FavoriteControl(IRECT(228, 8, 252, 36), ctx, accent, kDimColor), 30);
-    g.AttachControl(new PresetNameControl(IRECT(258, 0, 434, 44), ctx, kTextColor, showPresetPanel), 29);
+    g.AttachControl(new FavoriteControl(IRECT(228, 8, 252, 36), ctx, selection, accent, kDimColor), 30);
+    g.AttachControl(new PresetNameControl(IRECT(258, 0, 434, 44), selection, kTextColor, showPresetPanel), 29);
     g.AttachControl(new HeaderTextButton(IRECT(442, 8, 460, 36), "\u2039", 20.0f, accent,
-                                         [&ctx] { stepFactoryPreset(-1, ctx.parameterEditor(), ctx.commandQueue()); }));
+                                         [selection] { selection->Step(-1); }));
     g.AttachControl(new HeaderTextButton(IRECT(458, 8, 476, 36), "\u203a", 20.0f, accent,
-                                         [&ctx] { stepFactoryPreset(+1, ctx.parameterEditor(), ctx.commandQueue()); }));
+                                         [selection] { selection->Step(+1); }));
     g.AttachControl(new HeaderBox(IRECT(488, 8, 546, 36), kHeaderBoxColor));
     g.AttachControl(new AbCompareControl(IRECT(488, 8, 546, 36), ctx, accent, kDimColor), 27);
     g.AttachControl(new HeaderTextButton(IRECT(552, 8, 584, 36), "A>B", 12.0f, kTextColor,
@@ -138,9 +144,7 @@ void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
     // Built now, attached last, so that when shown they cover everything else.
     auto burgerMenu = std::make_unique<BurgerMenuControl>(g.GetBounds(), ctx);
     burgerMenu->Hide(true);
-    std::vector<std::string> factoryNames;
-    for (const FactoryPreset& p : kFactoryPresets) factoryNames.emplace_back(p.name);
-    auto presetPanel = std::make_unique<PresetManagerControl>(g.GetBounds(), ctx, std::move(factoryNames));
+    auto presetPanel = std::make_unique<PresetManagerControl>(g.GetBounds(), ctx, selection);
     presetPanel->Hide(true);
 
     g.AttachControl(new OutputMeterControl(IRECT(W - 86, 11, W - 14, 33), kOutput, accent, kTextColor, kDimColor,

@@ -1,15 +1,23 @@
 // The preset panel: a window-wide overlay listing the factory and user presets, with
-// "+ Save current", the favourites-only filter, hearts and delete marks. Everything
-// persistent goes through the PresetStore and is read afresh for every draw and
-// click, so files changed outside the plug-in show up at once.
+// "+ Save current", the favourites-only filter, hearts, rename and delete marks. The
+// list scrolls (wheel, dragging it, or its slim bar) inside the panel. Rows act when
+// the button is released on them, so a drag never loads, and the second press of a
+// double click on a "✕" is ignored: it would land on the row that moved up. Deletions
+// can be undone until the panel closes. Everything persistent goes through the
+// PresetStore; the list comes from its in-memory library.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "editor/ListScroll.h"
 #include "editor/PresetListItem.h"
+#include "editor/PresetSelection.h"
 #include "graphics/IColor.h"
 #include "graphics/IControl.h"
+#include "presets/PresetStore.h"
 
 namespace halcyra {
 
@@ -19,41 +27,79 @@ class PresetManagerControl : public IControl {
 public:
     static constexpr float kRowHeight = 26.0f;
 
-    PresetManagerControl(const IRECT& bounds, EditorContext& ctx, std::vector<std::string> factoryNames);
+    PresetManagerControl(const IRECT& bounds, EditorContext& ctx, std::shared_ptr<PresetSelection> selection);
 
     void Show();
     void Draw(Canvas& g) override;
     void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+    void OnMouseUp(float x, float y, const IMouseMod& mod) override;
+    void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
+    void OnMouseDblClick(float x, float y, const IMouseMod& mod) override;
+    void OnMouseWheel(float x, float y, const IMouseMod& mod, float delta) override;
 
-    // The list as it stands now (store and favourites read afresh).
-    std::vector<PresetListItem> BuildList() const;
+    // The rows as they stand (from the store's in-memory library).
+    const std::vector<PresetListItem>& BuildList() { return mSelection->Items(); }
 
-    bool FavouritesOnly() const { return mFavouritesOnly; }
-    const std::string& CurrentUserPresetName() const { return mCurrentUserName; }
+    bool FavouritesOnly() const { return mSelection->FavouritesOnly(); }
+    const std::string& CurrentUserPresetName() const { return mSelection->CurrentUserName(); }
+    // What the middle of the save row says after a failed save, rename or undo.
+    const std::string& Notice() const { return mNotice; }
+    // The name waiting for an answer to "Replace?"; empty when nothing is asked.
+    const std::string& PendingReplaceName() const { return mReplaceName; }
+    bool CanUndo() const { return !mUndo.empty() && mNotice.empty(); }
 
-    // Geometry, in canvas units.
+    // Geometry, in canvas units. Rows move with the scroll offset; only the part of a
+    // row inside ListRect() is drawn or clickable.
     IRECT PanelRect() const;
     IRECT SaveRect() const;
     IRECT FavouritesToggleRect() const;
+    IRECT MiddleRect() const;  // between the two: "Undo" or a notice
+    IRECT ReplaceRect() const;
+    IRECT KeepRect() const;
+    IRECT ListRect() const;
+    IRECT ScrollTrackRect() const;
     IRECT RowRect(int row) const;
     IRECT HeartRect(int row) const;
+    IRECT RenameRect(int row) const;
     IRECT DeleteRect(int row) const;
+    float ScrollOffset() const { return mScroll.Offset(); }
 
 private:
-    std::vector<PresetListItem> BuildList(const std::vector<std::string>& favourites) const;
+    enum class Area { None, Heart, Name, Rename, Delete };
+    struct Press {
+        PresetListItem item;
+        int row = -1;
+        Area area = Area::None;
+    };
+
+    void Close();
+    void UpdateScrollExtent();
     bool IsSelected(const PresetListItem& item) const;
-    void DrawRow(Canvas& g, int row, const PresetListItem& item, const std::vector<std::string>& favourites);
+    void DrawSaveRow(Canvas& g);
+    void DrawRow(Canvas& g, int row, const PresetListItem& item, const PresetLibrary& library);
+    std::optional<Press> PressAt(float x, float y);
+    void Act(const Press& press);
     void OpenSaveEntry();
-    // Removes the file carrying the name; the name stops being a favourite only
-    // when nothing else carries it any more.
-    void DeleteUserPreset(const std::string& name);
-    void ClickRow(int row, const PresetListItem& item, float x, float y);
+    void SaveNamed(const std::string& name);
+    void OpenRenameEntry(int row, const std::string& name);
+    void Rename(const std::string& from, const std::string& to);
+    void Delete(const std::string& name);
+    void Undo();
+    void RevealUserRow(const std::string& name);
 
     EditorContext& mCtx;
-    std::vector<std::string> mFactoryNames;
+    std::shared_ptr<PresetSelection> mSelection;
     IColor mPanel, mText, mDim, mAccent;
-    std::string mCurrentUserName;
-    bool mFavouritesOnly = false;
+    ListScroll mScroll;
+
+    std::optional<Press> mPress;   // pressed row, acted on at release unless dragged
+    float mDragDistance = 0.0f;  // signed, since the press
+    bool mDraggingList = false;
+    bool mDraggingThumb = false;
+
+    std::vector<PresetStore::DeletedPreset> mUndo;  // newest last; dropped on close
+    std::string mNotice;
+    std::string mReplaceName;
 };
 
 }  // namespace halcyra

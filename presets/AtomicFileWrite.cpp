@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace halcyra {
@@ -14,9 +15,24 @@ namespace {
 // Short and independent of the target's name, so a target whose name is near the
 // file system's limit still gets a temporary; the ".tmp" ending keeps it from ever
 // being mistaken for a preset, and the tag keeps concurrent writers apart.
+constexpr std::string_view kTemporaryPrefix = ".halcyra-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+// A write takes milliseconds; a temporary this old belongs to no running writer.
+constexpr auto kStaleAge = std::chrono::minutes(1);
+
+bool isOurTemporary(const std::string& name) {
+    if (name.size() <= kTemporaryPrefix.size() + kTemporarySuffix.size()) return false;
+    if (name.compare(0, kTemporaryPrefix.size(), kTemporaryPrefix) != 0) return false;
+    if (name.compare(name.size() - kTemporarySuffix.size(), kTemporarySuffix.size(), kTemporarySuffix) != 0)
+        return false;
+    for (std::size_t i = kTemporaryPrefix.size(); i < name.size() - kTemporarySuffix.size(); ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    return true;
+}
+
 std::filesystem::path temporaryBeside(const std::filesystem::path& target, unsigned long long tag) {
     std::filesystem::path temp = target;
-    temp.replace_filename(".halcyra-" + std::to_string(tag) + ".tmp");
+    temp.replace_filename(std::string(kTemporaryPrefix) + std::to_string(tag) + std::string(kTemporarySuffix));
     return temp;
 }
 
@@ -62,6 +78,20 @@ bool writeFileReplacing(const std::filesystem::path& target, std::string_view co
         std::filesystem::remove(temp, ignored);
     }
     return ok;
+}
+
+void removeStaleTemporaries(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    const auto now = fs::file_time_type::clock::now();
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!isOurTemporary(it->path().filename().string())) continue;
+        std::error_code entryError;
+        if (!it->is_regular_file(entryError)) continue;
+        const auto written = fs::last_write_time(it->path(), entryError);
+        if (entryError || now - written < kStaleAge) continue;
+        fs::remove(it->path(), entryError);
+    }
 }
 
 }  // namespace halcyra

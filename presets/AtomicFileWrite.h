@@ -17,4 +17,9 @@ using ReplaceGate = std::function<bool(const std::filesystem::path& temporary, c
 // removed and the previous target, if any, is left as it was.
 bool writeFileReplacing(const std::filesystem::path& target, std::string_view contents, const ReplaceGate& gate = {});
 
+// Removes the temporaries that interrupted writes left in `folder` (a crash or a full
+// disk between creating and renaming). Only ones old enough that no writer can still
+// be working on them are touched.
+void removeStaleTemporaries(const std::filesystem::path& folder);
+
 }  // namespace halcyra

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "presets/AtomicFileWrite.h"
+#include "presets/FactoryPresets.h"
 #include "presets/PresetFileFormat.h"
 #include "presets/PresetFileNaming.h"
 #include "presets/PresetKeys.h"
@@ -49,9 +51,9 @@ void createFolder(const std::string& folder) {
 
 }  // namespace
 
-PresetStore::PresetStore() : folder_(defaultFolder()) {}
+PresetStore::PresetStore() : PresetStore(defaultFolder()) {}
 
-PresetStore::PresetStore(std::string folder) : folder_(std::move(folder)) {}
+PresetStore::PresetStore(std::string folder) : folder_(std::move(folder)), cache_(folder_) {}
 
 std::string PresetStore::defaultFolder() {
     const char* home = std::getenv("HOME");
@@ -113,6 +115,7 @@ bool PresetStore::saveUserPreset(const UserPreset& preset) const {
         createFolder(folder_);
         std::string path = findPresetFile(preset.name);
         if (path.empty()) path = newPresetPath(preset.name);
+        cache_.invalidate();
         return writeReplacing(path, formatPresetFile(preset));
     });
 }
@@ -131,27 +134,104 @@ bool PresetStore::loadUserPreset(const std::string& name, ParameterEditor& param
     });
 }
 
-bool PresetStore::deleteUserPreset(const std::string& name) const {
-    return orOnFailure(false, [&] {
-        const std::string path = findPresetFile(name);
-        if (path.empty()) return false;
+bool PresetStore::isCarriedElsewhere(const std::string& name) const {
+    return findFactoryPreset(name) >= 0 || !findPresetFile(name).empty();
+}
+
+std::optional<PresetStore::DeletedPreset> PresetStore::deleteUserPreset(const std::string& name) const {
+    return orOnFailure(std::optional<DeletedPreset>(), [&]() -> std::optional<DeletedPreset> {
+        DeletedPreset deleted{name, findPresetFile(name), {}, std::nullopt};
+        if (deleted.path.empty()) return std::nullopt;
+        std::ifstream in(deleted.path, std::ios::binary);
+        deleted.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (!in.is_open() || in.bad()) return std::nullopt;  // no copy to undo with: keep the file
+        in.close();
+        cache_.invalidate();
         std::error_code ec;
-        if (!fs::remove(path, ec) || ec) return false;
+        if (!fs::remove(deleted.path, ec) || ec) return std::nullopt;
+
+        // Favourites are kept by name: a factory preset or another file may still
+        // carry this one, and deleting a file must not unmark those.
+        if (!isCarriedElsewhere(name)) {
+            std::vector<std::string> favourites = readFavourites();
+            const auto it = std::find(favourites.begin(), favourites.end(), name);
+            if (it != favourites.end()) {
+                deleted.favouriteIndex = static_cast<std::size_t>(it - favourites.begin());
+                favourites.erase(it);
+                writeFavourites(favourites);
+            }
+        }
+        return deleted;
+    });
+}
+
+bool PresetStore::restoreUserPreset(const DeletedPreset& deleted) const {
+    return orOnFailure(false, [&] {
+        createFolder(folder_);
+        std::error_code ec;
+        const bool oldPathFree = !deleted.path.empty() && !fs::exists(fs::symlink_status(deleted.path, ec));
+        const std::string path = oldPathFree ? deleted.path : newPresetPath(deleted.name);
+        cache_.invalidate();
+        if (!writeReplacing(path, deleted.bytes)) return false;
+        if (deleted.favouriteIndex) {
+            std::vector<std::string> favourites = readFavourites();
+            if (std::find(favourites.begin(), favourites.end(), deleted.name) == favourites.end()) {
+                const std::size_t at = std::min(*deleted.favouriteIndex, favourites.size());
+                favourites.insert(favourites.begin() + static_cast<std::ptrdiff_t>(at), deleted.name);
+                writeFavourites(favourites);
+            }
+        }
+        return true;
+    });
+}
+
+bool PresetStore::renameUserPreset(const std::string& from, const std::string& to) const {
+    if (to.empty()) return false;
+    return orOnFailure(false, [&] {
+        const std::string path = findPresetFile(from);
+        if (path.empty() || !findPresetFile(to).empty()) return false;
+        UserPreset preset;
+        if (!readPresetFile(path, preset)) return false;
+        preset.name = to;
+        for (const auto& entry : preset.entries)
+            if (!isStorablePresetKey(entry.first)) return false;
+        cache_.invalidate();
+        // One atomic replace switches the stored name, which is what identifies the
+        // preset; the file's own name follows as a second, optional step.
+        if (!writeReplacing(path, formatPresetFile(preset))) return false;
+        if (presetFileStem(from) != presetFileStem(to)) {
+            std::error_code ignored;  // a file name that no longer matches is harmless
+            fs::rename(path, newPresetPath(to), ignored);
+        }
 
         std::vector<std::string> favourites = readFavourites();
-        const auto kept = std::remove(favourites.begin(), favourites.end(), name);
-        if (kept != favourites.end()) {
-            favourites.erase(kept, favourites.end());
+        const auto it = std::find(favourites.begin(), favourites.end(), from);
+        if (it != favourites.end()) {
+            const bool toAlreadyFavourite = std::find(favourites.begin(), favourites.end(), to) != favourites.end();
+            if (isCarriedElsewhere(from)) {
+                if (!toAlreadyFavourite) favourites.push_back(to);
+            } else if (toAlreadyFavourite) {
+                favourites.erase(it);
+            } else {
+                *it = to;
+            }
             writeFavourites(favourites);
         }
         return true;
     });
 }
 
-std::vector<std::string> PresetStore::readFavourites() const {
+const PresetLibrary& PresetStore::library() const {
+    static const PresetLibrary kNothing;
+    return *orOnFailure<const PresetLibrary*>(&kNothing, [&] { return &cache_.get(); });
+}
+
+std::vector<std::string> PresetStore::readFavourites() const { return readFavouritesFile(favouritesPath()); }
+
+std::vector<std::string> PresetStore::readFavouritesFile(const std::string& path) {
     return orOnFailure(std::vector<std::string>(), [&] {
         std::vector<std::string> names;
-        std::ifstream in(favouritesPath(), std::ios::binary);
+        std::ifstream in(path, std::ios::binary);
         std::string line;
         while (in.is_open() && std::getline(in, line)) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -169,6 +249,7 @@ bool PresetStore::writeFavourites(const std::vector<std::string>& names) const {
             text += '\n';
         }
         createFolder(folder_);
+        cache_.invalidate();
         return writeReplacing(favouritesPath(), text);
     });
 }

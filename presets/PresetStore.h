@@ -1,13 +1,17 @@
-// The user's preset folder: saving, finding, listing, loading and deleting user
-// presets, and the favourites list (factory and user names alike). Every operation
-// reads the folder afresh, so files changed outside the plug-in are seen at the next
-// call. Runs on the user-interface thread; nothing here throws.
+// The user's preset folder: saving, finding, listing, loading, renaming and deleting
+// user presets, and the favourites list (factory and user names alike). The named
+// operations read the folder afresh, so files changed outside the plug-in are seen
+// at the next call; library() is the cheap view for drawing every frame. Runs on the
+// user-interface thread; nothing here throws.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "plugin/ParameterEditor.h"
+#include "presets/PresetLibraryCache.h"
 #include "presets/UserPreset.h"
 
 namespace halcyra {
@@ -43,9 +47,35 @@ public:
     // are told). Leaves "Preset" and the sky alone. False when no file carries the name.
     bool loadUserPreset(const std::string& name, ParameterEditor& params) const;
 
-    // Removes the file carrying the name and, when that worked, the name from favourites.
-    bool deleteUserPreset(const std::string& name) const;
+    // What a deletion took away, enough to put it back.
+    struct DeletedPreset {
+        std::string name;
+        std::string path;
+        std::string bytes;                          // the file as it was
+        std::optional<std::size_t> favouriteIndex;  // set when the name left the favourites
+    };
+    // Removes the file carrying the name. The name leaves the favourites only when
+    // nothing else carries it any more (no factory preset, no other file). Empty when
+    // no file carries the name or it could not be removed.
+    std::optional<DeletedPreset> deleteUserPreset(const std::string& name) const;
+    // Puts a deleted preset back: at its old path when that is free, else under a new
+    // file name, and its favourite at its old place. False when it cannot be written.
+    bool restoreUserPreset(const DeletedPreset& deleted) const;
 
+    // Gives the preset carrying `from` the name `to`: the stored name changes in one
+    // atomic replace, then the file takes a name made from the new one. Favourites
+    // follow. False (nothing changes) when `to` is empty, `from` has no file, or a
+    // file already carries `to`.
+    bool renameUserPreset(const std::string& from, const std::string& to) const;
+
+    // The user preset names and favourites from memory, refreshed when the folder or
+    // the favourites file has changed (looked at a few times a second) and at once
+    // after this store's own writes.
+    const PresetLibrary& library() const;
+    // How long library() trusts what it read before looking at the disk again.
+    void setRecheckInterval(std::chrono::milliseconds interval) { cache_.setRecheckInterval(interval); }
+
+    static std::vector<std::string> readFavouritesFile(const std::string& path);
     std::vector<std::string> readFavourites() const;
     bool writeFavourites(const std::vector<std::string>& names) const;
     bool isFavourite(const std::string& name) const;
@@ -67,8 +97,10 @@ protected:
 private:
     bool writeReplacing(const std::string& path, const std::string& contents) const;
     std::string newPresetPath(const std::string& name) const;
+    bool isCarriedElsewhere(const std::string& name) const;
 
     std::string folder_;
+    mutable PresetLibraryCache cache_;
 };
 
 }  // namespace halcyra

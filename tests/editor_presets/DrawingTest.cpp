@@ -10,6 +10,7 @@
 #include "editor/FavoriteControl.h"
 #include "editor/PresetNameControl.h"
 #include "plugin/Parameters.h"
+#include "presets/PresetStore.h"
 
 namespace halcyra::test {
 namespace {
@@ -45,17 +46,28 @@ TEST(AboutBox, BodyLinesSitAtTheirOffsetsAndTheFooterOnlyOnTheRight) {
     EXPECT_GT(InkCount(r, IRECT(footer.MW(), footer.T, footer.R, footer.B), panel), 30);
 }
 
-TEST(PanelDrawing, RowsContinueBelowThePanelOverTheBackdrop) {
-    const auto inkInRow = [](int userPresets, int row) {
-        PanelFixture f;
-        for (int i = 0; i < userPresets; ++i) f.SaveUserPreset("Preset " + std::to_string(10 + i));
-        OffscreenRenderer r;
+TEST(PanelDrawing, RowsStayInsideTheListAndLongNamesInsideTheirRow) {
+    PanelFixture f;
+    for (int i = 0; i < 14; ++i) f.SaveUserPreset("Preset " + std::to_string(10 + i));
+    f.SaveUserPreset(std::string(60, 'W'));
+    OffscreenRenderer r;
+    const auto ink = [&](const IRECT& area) {
         EXPECT_TRUE(r.Render(f.ui));
-        const IRECT name = f.panel->RowRect(row).GetPadded(32.0f, 0.0f, -24.0f, 0.0f);
-        return InkCount(r, name, PixelAt(r, 5.0f, name.MH()));
+        return InkCount(r, area, PixelAt(r, area.L, area.T));
     };
-    EXPECT_GT(inkInRow(14, 16), 30);  // "Preset 16", below the panel
-    EXPECT_EQ(inkInRow(2, 16), 0);    // no row there
+    const auto nameArea = [&](int row) { return f.panel->RowRect(row).GetPadded(32.0f, 0.0f, -46.0f, 0.0f); };
+    const IRECT panel = f.panel->PanelRect();
+    EXPECT_EQ(ink(IRECT(panel.L, panel.B + 1.0f, panel.R, 560.0f)), 0);  // nothing below the panel
+
+    for (int i = 0; i < 20; ++i) f.ui.OnMouseWheel(panel.MW(), panel.MH(), IMouseMod(), -1.0f);
+    const int last = f.RowOf("Preset 23");
+    ASSERT_TRUE(f.panel->ListRect().Contains(f.panel->RowRect(last).L, f.panel->RowRect(last).MH()));
+    EXPECT_GT(ink(nameArea(last)), 30);
+    // The long name ends before the rename mark.
+    const IRECT wide = f.panel->RowRect(f.RowOf(std::string(60, 'W')));
+    EXPECT_GT(ink(nameArea(f.RowOf(std::string(60, 'W')))), 30);
+    const IRECT gap(f.panel->RenameRect(0).L, wide.T, f.panel->RenameRect(0).L + 5.0f, wide.B);
+    EXPECT_EQ(InkCount(r, gap, PixelAt(r, gap.L - 40.0f, wide.T + 1.0f)), 0);
 }
 
 TEST(PanelDrawing, TheCurrentFactoryAndUserPresetsAreBothHighlighted) {
@@ -85,8 +97,9 @@ protected:
     HeaderDrawing() {
         ctx.graphics = &ui;
         ui.AttachPanelBackground(kWindowColor);
-        heart = ui.AttachControl(new FavoriteControl(IRECT(228, 8, 252, 36), ctx, kAccentInitialColor, kDimColor), 30);
-        name = ui.AttachControl(new PresetNameControl(IRECT(258, 0, 434, 44), ctx, kTextColor, [] {}), 29);
+        heart = ui.AttachControl(
+            new FavoriteControl(IRECT(228, 8, 252, 36), ctx, selection, kAccentInitialColor, kDimColor), 30);
+        name = ui.AttachControl(new PresetNameControl(IRECT(258, 0, 434, 44), selection, kTextColor, [] {}), 29);
         ab = ui.AttachControl(new AbCompareControl(IRECT(488, 8, 546, 36), ctx, kAccentInitialColor, kDimColor), 27);
         ctx.ab.setUp(ctx.editor);
     }
@@ -101,6 +114,7 @@ protected:
 
     PresetTestContext ctx;
     IGraphics ui{&ctx, 760, 560, 60, 1.0f};
+    std::shared_ptr<PresetSelection> selection = std::make_shared<PresetSelection>(ctx, FactoryNames());
     OffscreenRenderer r;
     IControl* heart = nullptr;
     IControl* name = nullptr;
@@ -127,6 +141,51 @@ TEST_F(HeaderDrawing, TheHeartFollowsTheCurrentPresetsFavouriteAndAClickTogglesI
     EXPECT_DOUBLE_EQ(ctx.store.get(kPreset), 0.0);
     Click(240.0f, 22.0f);
     EXPECT_EQ(ctx.presets->readFavourites(), std::vector<std::string>{"Cinematic Overcast"});
+}
+
+TEST_F(HeaderDrawing, TheNameFollowsWhatIsLoadedAndMarksAChangedSound) {
+    const auto shown = [&] { return static_cast<PresetNameControl*>(name)->ShownText(); };
+    EXPECT_EQ(shown(), "Sky Opening");
+    ctx.store.set(kSize, 0.5);
+    EXPECT_EQ(shown(), "Sky Opening*");
+    selection->LoadFactory(4);
+    EXPECT_EQ(shown(), "Storm");  // Mix Lock kept Mix: not a difference
+
+    ASSERT_TRUE(ctx.presets->saveUserPreset(PresetStore::fromParameters("Dusk", ctx.editor)));
+    ASSERT_TRUE(ctx.presets->saveUserPreset(PresetStore::fromParameters("Rain", ctx.editor)));
+    ctx.store.set(kLevel, 0.1);
+    ASSERT_TRUE(selection->LoadUser("Dusk"));
+    EXPECT_EQ(shown(), "Dusk");
+    ctx.store.set(kLevel, 0.2);
+    EXPECT_EQ(shown(), "Dusk*");
+    ctx.store.set(kMonitor, 1.0);  // not a preset's parameter
+    ctx.store.set(kLevel, static_cast<double>(kFactoryPresets[4].level));
+    EXPECT_EQ(shown(), "Dusk");
+    Click(240.0f, 22.0f);  // the heart marks what the header names
+    EXPECT_TRUE(ctx.presets->isFavourite("Dusk"));
+
+    ctx.store.set(kPreset, 2.0);  // the host moved "Preset"
+    EXPECT_EQ(shown(), "Overcast*");
+
+    // "‹" / "›" run through the factory presets, then the user presets, wrapping.
+    selection->LoadFactory(7);
+    selection->Step(+1);
+    EXPECT_EQ(shown(), "Dusk");
+    selection->Step(+1);
+    EXPECT_EQ(shown(), "Rain");
+    selection->Step(+1);
+    EXPECT_EQ(shown(), "Sky Opening");
+    selection->Step(-1);
+    EXPECT_EQ(shown(), "Rain");
+    // Under the favourites filter only the shown ones.
+    ctx.presets->toggleFavourite("Clear");
+    selection->SetFavouritesOnly(true);
+    selection->Step(+1);
+    EXPECT_EQ(shown(), "Clear");
+    selection->Step(+1);
+    EXPECT_EQ(shown(), "Dusk");
+    selection->Step(+1);
+    EXPECT_EQ(shown(), "Clear");
 }
 
 TEST_F(HeaderDrawing, TheAbHighlightFollowsTheSlotPickedByEachHalf) {

@@ -27,7 +27,7 @@ struct PanelFixture {
         ctx.graphics = &ui;
         ui.AttachPanelBackground(kWindowColor);
         panel = static_cast<PresetManagerControl*>(
-            ui.AttachControl(new PresetManagerControl(ui.GetBounds(), ctx, FactoryNames()), 34));
+            ui.AttachControl(new PresetManagerControl(ui.GetBounds(), ctx, selection), 34));
         EXPECT_TRUE(panel->IsHidden());  // until the list icon or the name asks for it
         panel->Show();
     }
@@ -59,6 +59,7 @@ struct PanelFixture {
 
     PresetTestContext ctx;
     IGraphics ui{&ctx, 760, 560, 60, 1.0f};
+    std::shared_ptr<PresetSelection> selection = std::make_shared<PresetSelection>(ctx, FactoryNames());
     PresetManagerControl* panel = nullptr;
 };
 

@@ -13,6 +13,7 @@
 #include "editor/PresetListControl.h"
 #include "editor/PresetManagerControl.h"
 #include "editor/PresetNameControl.h"
+#include "editor/PresetSelection.h"
 #include "graphics/offscreen/OffscreenRenderer.h"
 #include "plugin/Parameters.h"
 #include "presets/FactoryPresets.h"
@@ -29,19 +30,21 @@ int main(int argc, char** argv) {
     ui.AttachPanelBackground(kWindowColor);
     ui.AttachControl(new BurgerControl(IRECT(10, 8, 34, 36), kTextColor, [] {}));
     ui.AttachControl(new PresetListControl(IRECT(186, 8, 212, 36), kTextColor, [] {}));
-    ui.AttachControl(new FavoriteControl(IRECT(228, 8, 252, 36), ctx, kAccentInitialColor, kDimColor));
-    ui.AttachControl(new PresetNameControl(IRECT(258, 0, 434, 44), ctx, kTextColor, [] {}));
+    std::vector<std::string> names;
+    for (const FactoryPreset& p : kFactoryPresets) names.emplace_back(p.name);
+    auto selection = std::make_shared<PresetSelection>(ctx, names);
+    ui.AttachControl(new FavoriteControl(IRECT(228, 8, 252, 36), ctx, selection, kAccentInitialColor, kDimColor));
+    ui.AttachControl(new PresetNameControl(IRECT(258, 0, 434, 44), selection, kTextColor, [] {}));
     ui.AttachControl(new AbCompareControl(IRECT(488, 8, 546, 36), ctx, kAccentInitialColor, kDimColor));
     ctx.ab.setUp(ctx.editor);
 
-    std::vector<std::string> names;
-    for (const FactoryPreset& p : kFactoryPresets) names.emplace_back(p.name);
     auto* menu = static_cast<BurgerMenuControl*>(ui.AttachControl(new BurgerMenuControl(ui.GetBounds(), ctx)));
     auto* panel = static_cast<PresetManagerControl*>(
-        ui.AttachControl(new PresetManagerControl(ui.GetBounds(), ctx, names)));
+        ui.AttachControl(new PresetManagerControl(ui.GetBounds(), ctx, selection)));
     menu->Hide(true);
 
-    for (const char* n : {"Dusk over the bay", "Rain", "Late train", "Vocal wash"})
+    for (const char* n : {"Dusk over the bay", "Rain", "Late train", "Vocal wash",
+                          "A name far too long for its row in the preset panel", "\xe2\x98\x81 Wolken \xe9\x9b\xa8"})
         ctx.presets->saveUserPreset(PresetStore::fromParameters(n, ctx.editor));
     ctx.presets->toggleFavourite("Storm");
     ctx.presets->toggleFavourite("Rain");

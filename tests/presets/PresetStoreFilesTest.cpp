@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 
@@ -170,6 +171,47 @@ TEST(PresetStoreFiles, RecordsThatWouldReadBackDifferentlyAreRefused) {
         EXPECT_FALSE(store.saveUserPreset(UserPreset{"Bad", {{"level", 0.5}, {key, 0.5}}})) << key;
     EXPECT_TRUE(entriesOf(tmp.path()).empty());
     EXPECT_TRUE(store.saveUserPreset(UserPreset{"Fine", {{"future key", 2}}}));
+}
+
+TEST(PresetStoreLibrary, ShowsOwnWritesAtOnceAndOthersWhenRechecked) {
+    test::TemporaryFolder tmp;
+    PresetStore store(tmp.str());
+    store.setRecheckInterval(std::chrono::hours(1));
+    EXPECT_TRUE(store.library().userNames.empty());
+
+    ASSERT_TRUE(store.saveUserPreset(presetWithLevel("b", 0.1)));
+    store.toggleFavourite("Storm");
+    const unsigned revision = store.library().revision;
+    EXPECT_EQ(store.library().userNames, std::vector<std::string>{"b"});
+    EXPECT_TRUE(store.library().isFavourite("Storm"));
+
+    writeBytes(tmp.path() / "hand.halcyrapreset", "name=A\n");
+    writeBytes(store.favouritesPath(), "b\n");
+    EXPECT_EQ(store.library().userNames, std::vector<std::string>{"b"});  // not looked at yet
+    EXPECT_EQ(store.library().revision, revision);
+
+    store.setRecheckInterval(std::chrono::milliseconds(0));
+    EXPECT_EQ(store.library().userNames, (std::vector<std::string>{"A", "b"}));
+    EXPECT_EQ(store.library().favourites, std::vector<std::string>{"b"});
+    EXPECT_NE(store.library().revision, revision);
+
+    fs::remove(tmp.path() / "hand.halcyrapreset");
+    fs::remove(store.favouritesPath());
+    EXPECT_EQ(store.library().userNames, std::vector<std::string>{"b"});
+    EXPECT_TRUE(store.library().favourites.empty());
+}
+
+TEST(PresetStoreLibrary, OpeningTheFolderRemovesOnlyStaleTemporariesOfInterruptedWrites) {
+    test::TemporaryFolder tmp;
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(10);
+    for (const char* name : {".halcyra-123.tmp", ".halcyra-456.tmp", ".halcyra-x.tmp", "notes.tmp"}) {
+        writeBytes(tmp.path() / name, "partial");
+        if (std::string(name) != ".halcyra-456.tmp") fs::last_write_time(tmp.path() / name, old);
+    }
+    PresetStore store(tmp.str());
+    store.library();
+    // The fresh one may belong to a write still running in another instance.
+    EXPECT_EQ(entriesOf(tmp.path()), (std::set<std::string>{".halcyra-456.tmp", ".halcyra-x.tmp", "notes.tmp"}));
 }
 
 }  // namespace
