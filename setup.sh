@@ -8,6 +8,7 @@ packages=(
   build-essential cmake pkg-config ninja-build
   juce-modules-source-data          # Steinberg VST3 SDK subset
   libmysofa-dev libmysofa1 zlib1g-dev # KEMAR HRIR reader and data
+  libspeexdsp-dev                   # HRIR rate conversion
   libfftw3-dev                      # pitch shifter FFT
   libsndfile1-dev                   # audio files in the tools
   dpf-source                        # NanoVG sources

@@ -19,11 +19,13 @@ StereoConvolveFn convolution() {
 void BinauralChannel::prepare(double sampleRate, int blockCapacity) {
     capacity_ = std::max(1, blockCapacity);
     sampleRate_ = static_cast<float>(sampleRate);
+    maxTaps_ = hrirTapLimit(sampleRate);
     const auto cap = static_cast<std::size_t>(capacity_);
-    reversedLeft_.assign(kMaxTaps, 0.0f);
-    reversedRight_.assign(kMaxTaps, 0.0f);
-    history_.assign(kMaxTaps - 1, 0.0f);
-    work_.assign(cap + kMaxTaps - 1, 0.0f);
+    const auto taps = static_cast<std::size_t>(maxTaps_);
+    reversedLeft_.assign(taps, 0.0f);
+    reversedRight_.assign(taps, 0.0f);
+    history_.assign(taps - 1, 0.0f);
+    work_.assign(cap + taps - 1, 0.0f);
     convLeft_.assign(cap, 0.0f);
     convRight_.assign(cap, 0.0f);
     input_.assign(cap, 0.0f);
@@ -53,7 +55,7 @@ void BinauralChannel::bind(int point, const HrirPair* pair) {
     if (pair == nullptr) return;
     const int taps = static_cast<int>(std::min(pair->left.size(), pair->right.size()));
     taps_ = taps;
-    if (taps <= 0 || taps > kMaxTaps) return;  // process() adds nothing for such a pair
+    if (taps <= 0 || taps > maxTaps_) return;  // process() adds nothing for such a pair
     for (int j = 0; j < taps; ++j) {
         reversedLeft_[static_cast<std::size_t>(j)] = pair->left[static_cast<std::size_t>(taps - 1 - j)];
         reversedRight_[static_cast<std::size_t>(j)] = pair->right[static_cast<std::size_t>(taps - 1 - j)];
@@ -70,7 +72,7 @@ void BinauralChannel::process(int n, float* outLeft, float* outRight) {
         }
         return;
     }
-    if (taps_ > kMaxTaps) return;
+    if (taps_ > maxTaps_) return;
 
     const int keep = taps_ - 1;
     float* work = work_.data();

@@ -12,11 +12,11 @@ namespace halcyra {
 
 class BinauralChannel {
 public:
-    static constexpr int kMaxTaps = 256;
     static constexpr int kRingSize = 256;
     static constexpr float kMaxDelaySamples = 254.0f;  // leaves room for the fractional neighbour
     static constexpr float kFallbackGain = 0.7071f;
 
+    // Sized for the longest HRIR pair a set built for this rate holds.
     void prepare(double sampleRate, int blockCapacity);
     void clear();  // frees the channel and forgets its past
 
@@ -28,6 +28,7 @@ public:
     bool bound() const { return point_ >= 0; }
     float* input() { return input_.data(); }
     int capacity() const { return capacity_; }
+    int tapCapacity() const { return maxTaps_; }  // longest pair the channel convolves
 
     // Adds n samples of the channel's input buffer, placed, to both outputs.
     void process(int n, float* outLeft, float* outRight);
@@ -41,6 +42,7 @@ private:
     const HrirPair* pair_ = nullptr;
     int taps_ = 0;
     int capacity_ = 1;
+    int maxTaps_ = 0;
     float sampleRate_ = 48000.0f;
     std::vector<float> reversedLeft_, reversedRight_;
     std::vector<float> history_;  // last taps-1 input samples

@@ -1,64 +1,94 @@
 #include "dsp/stars/HrirSet.h"
 
-#include <mysofa.h>
-
 #include <algorithm>
 #include <cmath>
-#include <memory>
+#include <cstdint>
+#include <optional>
 
 #include "dsp/stars/BandLoudness.h"
+#include "dsp/stars/HrirSource.h"
+#include "dsp/stars/ResponseResampler.h"
 
 namespace halcyra {
 
 namespace {
 
-struct SofaCloser {
-    void operator()(MYSOFA_EASY* easy) const { mysofa_close(easy); }
-};
-using SofaHandle = std::unique_ptr<MYSOFA_EASY, SofaCloser>;
-
 float usableDelay(float seconds) { return (std::isfinite(seconds) && seconds > 0.0f) ? seconds : 0.0f; }
+
+// The SOFA reader refuses to convert a set to rates below this.
+constexpr float kLowestRate = 8000.0f;
 
 }  // namespace
 
-bool HrirSet::build(const unsigned char* data, std::size_t size, double sampleRate, int count,
-                    const float* azimuths, const float* elevations, int maxTaps, bool normalise) {
+int hrirTapLimit(double sampleRate) {
+    constexpr int kTapsAt48k = 256;
+    if (!(sampleRate > 48000.0)) return kTapsAt48k;
+    return static_cast<int>(std::ceil(kTapsAt48k * std::min(sampleRate, 1e7) / 48000.0));
+}
+
+void HrirSet::reset() {
     pairs_.clear();
     taps_ = 0;
     libraryLength_ = 0;
     loaded_ = false;
-    if (data == nullptr || size == 0 || count <= 0 || azimuths == nullptr || elevations == nullptr ||
-        !(sampleRate > 0.0) || maxTaps <= 0)
-        return false;
+}
 
-    int filterLength = 0;
-    int error = MYSOFA_OK;
-    SofaHandle sofa(mysofa_open_data(reinterpret_cast<const char*>(data), static_cast<long>(size),
-                                     static_cast<float>(sampleRate), &filterLength, &error));
-    if (!sofa || error != MYSOFA_OK || filterLength <= 0) return false;
+bool HrirSet::build(const unsigned char* data, std::size_t size, double sampleRate, int count,
+                    const float* azimuths, const float* elevations, int maxTaps, bool normalise) {
+    reset();
+    if (!(sampleRate > 0.0) || maxTaps <= 0) return false;
+    HrirSource source;
+    if (!source.read(data, size, count, azimuths, elevations)) return false;
+    return build(source, sampleRate, maxTaps, normalise);
+}
 
-    const int taps = std::min(maxTaps, std::max(1, filterLength));
-    std::vector<float> left(static_cast<std::size_t>(filterLength));
-    std::vector<float> right(static_cast<std::size_t>(filterLength));
-    std::vector<HrirPair> pairs(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        // The reader's azimuth grows towards the listener's left; ours towards the right.
-        float position[3] = {-azimuths[i], elevations[i], 1.0f};
-        mysofa_s2c(position);
-        float leftDelay = 0.0f, rightDelay = 0.0f;
-        mysofa_getfilter_float(sofa.get(), position[0], position[1], position[2], left.data(), right.data(),
-                               &leftDelay, &rightDelay);
-        HrirPair& pair = pairs[static_cast<std::size_t>(i)];
-        pair.left.assign(left.begin(), left.begin() + taps);
-        pair.right.assign(right.begin(), right.begin() + taps);
-        pair.leftDelay = usableDelay(leftDelay);
-        pair.rightDelay = usableDelay(rightDelay);
+bool HrirSet::build(const HrirSource& source, double sampleRate, int maxTaps, bool normalise) {
+    reset();
+    const auto rate = static_cast<float>(sampleRate);
+    if (!(rate >= kLowestRate) || maxTaps <= 0 || source.count <= 0 || source.length <= 0) return false;
+
+    // Same length and rounding as the reader uses when it converts the set itself.
+    const auto sourceRate = static_cast<float>(source.sampleRate);
+    const bool convert = rate != sourceRate;
+    const int length =
+        convert ? static_cast<int>(std::ceil(static_cast<float>(source.length) * (rate / sourceRate))) : source.length;
+    const int taps = std::min(maxTaps, std::max(1, length));
+
+    std::optional<ResponseResampler> resampler;
+    float level = 1.0f;
+    if (convert) {
+        resampler.emplace(static_cast<std::uint32_t>(sourceRate), static_cast<std::uint32_t>(rate));
+        // The reader re-levels a converted set so that its reference pair keeps energy 2.
+        std::vector<float> reference(2 * static_cast<std::size_t>(length));
+        resampler->convert(source.levelReference.data(), source.length, reference.data(), length);
+        resampler->convert(source.levelReference.data() + source.length, source.length, reference.data() + length,
+                           length);
+        double energy = 0.0;
+        for (float v : reference) energy += static_cast<double>(v) * v;
+        if (energy > 0.0 && std::isfinite(energy)) level = static_cast<float>(std::sqrt(2.0 / energy));
     }
-    sofa.reset();
+
+    std::vector<HrirPair> pairs(static_cast<std::size_t>(source.count));
+    for (int i = 0; i < source.count; ++i) {
+        HrirPair& pair = pairs[static_cast<std::size_t>(i)];
+        pair.left.resize(static_cast<std::size_t>(taps));
+        pair.right.resize(static_cast<std::size_t>(taps));
+        if (convert) {
+            resampler->convert(source.leftRow(i), source.length, pair.left.data(), taps);
+            resampler->convert(source.rightRow(i), source.length, pair.right.data(), taps);
+            for (float& t : pair.left) t *= level;
+            for (float& t : pair.right) t *= level;
+        } else {
+            std::copy_n(source.leftRow(i), taps, pair.left.begin());
+            std::copy_n(source.rightRow(i), taps, pair.right.begin());
+        }
+        pair.leftDelay = usableDelay(source.leftDelay[static_cast<std::size_t>(i)]);
+        pair.rightDelay = usableDelay(source.rightDelay[static_cast<std::size_t>(i)]);
+    }
 
     pairs_ = std::move(pairs);
     taps_ = taps;
-    libraryLength_ = filterLength;
+    libraryLength_ = length;
     if (normalise) normaliseToMedianLoudness(sampleRate);
     loaded_ = true;
     return true;

@@ -1,5 +1,5 @@
-// One head-related impulse response pair per sky point, read from SOFA data at the
-// engine's sample rate and levelled to a common loudness. Built at prepare, then
+// One head-related impulse response pair per sky point, read from SOFA data, converted
+// to the engine's sample rate and levelled to a common loudness. Built at prepare, then
 // only read by the binaural channels.
 #pragma once
 
@@ -8,10 +8,16 @@
 
 namespace halcyra {
 
+struct HrirSource;
+
 struct HrirPair {
     std::vector<float> left, right;
     float leftDelay = 0, rightDelay = 0;  // seconds, >= 0 and finite
 };
+
+// Taps kept per ear at a sample rate: 256 up to 48 kHz, and above it the same 5.3 ms,
+// so the far ear's response, which arrives late, is not cut off at high rates.
+int hrirTapLimit(double sampleRate);
 
 class HrirSet {
 public:
@@ -20,16 +26,19 @@ public:
     bool build(const unsigned char* data, std::size_t size, double sampleRate, int count,
                const float* azimuths, const float* elevations, int maxTaps = 256,
                bool normalise = true);
+    // The same from responses already read at the data's own rate.
+    bool build(const HrirSource& source, double sampleRate, int maxTaps = 256, bool normalise = true);
 
     bool loaded() const { return loaded_; }
     int taps() const { return taps_; }
     const HrirPair& pair(int index) const { return pairs_[static_cast<std::size_t>(index)]; }
     int size() const { return static_cast<int>(pairs_.size()); }
 
-    // Filter length the reader reported at the last successful build (before truncation).
+    // Length of the responses at the engine's rate, before truncation to taps().
     int libraryFilterLength() const { return libraryLength_; }
 
 private:
+    void reset();
     void normaliseToMedianLoudness(double sampleRate);
 
     std::vector<HrirPair> pairs_;

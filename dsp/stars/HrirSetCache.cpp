@@ -7,17 +7,31 @@
 #include <vector>
 
 #include "dsp/stars/EmbeddedKemar.h"
+#include "dsp/stars/HrirSource.h"
 
 namespace halcyra {
 
 namespace {
 
+struct Directions {
+    std::vector<float> azimuths, elevations;
+
+    bool same(int count, const float* az, const float* el) const {
+        return static_cast<int>(azimuths.size()) == count && std::equal(azimuths.begin(), azimuths.end(), az) &&
+               std::equal(elevations.begin(), elevations.end(), el);
+    }
+};
+
 struct CachedSet {
     double sampleRate;
     int maxTaps;
-    std::vector<float> azimuths;
-    std::vector<float> elevations;
+    Directions directions;
     std::shared_ptr<const HrirSet> set;  // null when the build failed
+};
+
+struct CachedSource {
+    Directions directions;
+    std::shared_ptr<const HrirSource> source;  // null when the data could not be read
 };
 
 constexpr std::size_t kCacheEntries = 4;
@@ -32,9 +46,15 @@ std::list<CachedSet>& cache() {
     return entries;
 }
 
-bool sameKey(const CachedSet& e, double sampleRate, int count, const float* az, const float* el, int maxTaps) {
-    return e.sampleRate == sampleRate && e.maxTaps == maxTaps && static_cast<int>(e.azimuths.size()) == count &&
-           std::equal(e.azimuths.begin(), e.azimuths.end(), az) && std::equal(e.elevations.begin(), e.elevations.end(), el);
+// The responses for these directions, read at most once while the directions stay the same.
+std::shared_ptr<const HrirSource> sourceFor(int count, const float* az, const float* el) {
+    static std::unique_ptr<CachedSource> last;
+    if (last && last->directions.same(count, az, el)) return last->source;
+    auto source = std::make_shared<HrirSource>();
+    const bool ok = source->read(kemarSofaData(), kemarSofaSize(), count, az, el);
+    last = std::make_unique<CachedSource>(
+        CachedSource{{std::vector<float>(az, az + count), std::vector<float>(el, el + count)}, ok ? source : nullptr});
+    return last->source;
 }
 
 }  // namespace
@@ -47,7 +67,8 @@ bool buildKemarHrirSet(HrirSet& out, double sampleRate, int count, const float* 
     std::lock_guard<std::mutex> lock(cacheMutex());
     auto& entries = cache();
     for (auto it = entries.begin(); it != entries.end(); ++it) {
-        if (!sameKey(*it, sampleRate, count, azimuths, elevations, maxTaps)) continue;
+        if (it->sampleRate != sampleRate || it->maxTaps != maxTaps || !it->directions.same(count, azimuths, elevations))
+            continue;
         entries.splice(entries.begin(), entries, it);  // most recently used first
         if (!it->set) return out.build(nullptr, 0, sampleRate, count, azimuths, elevations, maxTaps);
         out = *it->set;
@@ -55,9 +76,11 @@ bool buildKemarHrirSet(HrirSet& out, double sampleRate, int count, const float* 
     }
 
     auto built = std::make_shared<HrirSet>();
-    const bool ok = built->build(kemarSofaData(), kemarSofaSize(), sampleRate, count, azimuths, elevations, maxTaps);
-    entries.push_front({sampleRate, maxTaps, std::vector<float>(azimuths, azimuths + count),
-                        std::vector<float>(elevations, elevations + count), ok ? built : nullptr});
+    const auto source = sourceFor(count, azimuths, elevations);
+    const bool ok = source && built->build(*source, sampleRate, maxTaps);
+    entries.push_front({sampleRate, maxTaps,
+                        {std::vector<float>(azimuths, azimuths + count), std::vector<float>(elevations, elevations + count)},
+                        ok ? built : nullptr});
     if (entries.size() > kCacheEntries) entries.pop_back();
     if (!ok) return out.build(nullptr, 0, sampleRate, count, azimuths, elevations, maxTaps);
     out = *built;

@@ -1,7 +1,8 @@
-// Building the HRIR set means the SOFA reader resamples all 710 measurements to the
-// host rate: seconds of work at high rates, repeated by every instance and every
-// re-prepare. This process-wide cache keeps the few most recently built sets so a
-// second instance, or a host toggling between two rates, gets them at copy cost.
+// Reading the SOFA data is the slow part of building an HRIR set, and every instance
+// and every re-prepare needs a set. This process-wide cache keeps the responses read
+// for the last list of directions (at the data's own rate, so any sample rate is a
+// cheap conversion away) and the few most recently built sets, so a second instance,
+// or a host toggling between two rates, gets them at copy cost.
 #pragma once
 
 #include "dsp/stars/HrirSet.h"

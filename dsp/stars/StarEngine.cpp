@@ -37,7 +37,8 @@ void StarEngine::prepare(double sampleRate, int capacity, std::uint32_t skySeed,
 void StarEngine::buildHrirs() {
     const SkyPoints& points = skyPoints();
     try {
-        buildKemarHrirSet(hrirs_, sampleRate_, SkyPoints::kCount, points.azimuths(), points.elevations(), 256);
+        buildKemarHrirSet(hrirs_, sampleRate_, SkyPoints::kCount, points.azimuths(), points.elevations(),
+                          hrirTapLimit(sampleRate_));
     } catch (const std::bad_alloc&) {
         // Out of memory while reading the measurements is like data that cannot be
         // opened: the stars still sound, centred. Building from no data leaves the

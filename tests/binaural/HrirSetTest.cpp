@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <mysofa.h>
 
 #include <algorithm>
 #include <cmath>
@@ -58,6 +59,45 @@ TEST(HrirSet, TapCountFollowsTheLibraryLengthAtEachRate) {
     ASSERT_TRUE(set.build(kemarSofaData(), kemarSofaSize(), 44100.0, 8, dirs.az.data(), dirs.el.data(), 100));
     EXPECT_EQ(set.taps(), 100);
     EXPECT_EQ(set.pair(3).left.size(), 100u);
+    // The cap keeps 256 taps' duration at 48 kHz at higher rates.
+    EXPECT_EQ(hrirTapLimit(44100.0), 256);
+    EXPECT_EQ(hrirTapLimit(96000.0), 512);
+    EXPECT_EQ(hrirTapLimit(192000.0), 1024);
+}
+
+// Converting the few pairs the sky needs gives the responses the reader gives when it
+// converts the whole set to the engine's rate itself.
+TEST(HrirSet, EqualsTheReadersOwnConversionAtEveryRate) {
+    const int count = 12;
+    const Directions dirs(count);
+    for (double sr : {44100.0, 48000.0, 96000.0, 192000.0}) {
+        int length = 0, error = 0;
+        MYSOFA_EASY* reader = mysofa_open_data(reinterpret_cast<const char*>(kemarSofaData()),
+                                               static_cast<long>(kemarSofaSize()), static_cast<float>(sr), &length, &error);
+        ASSERT_NE(reader, nullptr);
+        HrirSet set;
+        ASSERT_TRUE(set.build(kemarSofaData(), kemarSofaSize(), sr, count, dirs.az.data(), dirs.el.data(), 1 << 20, false));
+        EXPECT_EQ(set.libraryFilterLength(), length) << sr;
+        ASSERT_EQ(set.taps(), length) << sr;
+        std::vector<float> left(static_cast<std::size_t>(length)), right(left.size());
+        double error2 = 0.0, energy2 = 0.0;
+        for (int i = 0; i < count; ++i) {
+            float p[3] = {-dirs.az[static_cast<std::size_t>(i)], dirs.el[static_cast<std::size_t>(i)], 1.0f};
+            mysofa_s2c(p);
+            float dl = 0.0f, dr = 0.0f;
+            mysofa_getfilter_float(reader, p[0], p[1], p[2], left.data(), right.data(), &dl, &dr);
+            EXPECT_EQ(set.pair(i).leftDelay, std::max(dl, 0.0f));
+            EXPECT_EQ(set.pair(i).rightDelay, std::max(dr, 0.0f));
+            for (std::size_t j = 0; j < left.size(); ++j) {
+                const double el = set.pair(i).left[j] - left[j], er = set.pair(i).right[j] - right[j];
+                error2 += el * el + er * er;
+                energy2 += static_cast<double>(left[j]) * left[j] + static_cast<double>(right[j]) * right[j];
+            }
+        }
+        mysofa_close(reader);
+        ASSERT_GT(energy2, 0.0);
+        EXPECT_LT(10.0 * std::log10(error2 / energy2 + 1e-30), -100.0) << sr;
+    }
 }
 
 TEST(HrirSet, RejectsMissingOrBrokenData) {
@@ -106,6 +146,25 @@ TEST(HrirSet, PositiveAzimuthIsHeardOnTheRight) {
             const double far = right ? arrival(p.left, p.leftDelay, sr) : arrival(p.right, p.rightDelay, sr);
             EXPECT_LT(near, far) << "point " << i << " at " << sr;
         }
+    }
+}
+
+// The far ear hears a source on the other side late and weak; with the same duration
+// of response at every rate it keeps the same share of the pair's energy.
+TEST(HrirSet, FarEarKeepsItsShareOfEnergyAtHighRates) {
+    const std::vector<float> az = {89.7f, -60.0f}, el = {0.0f, 20.0f};
+    auto farShare = [&](double sr, int i) {
+        HrirSet set;
+        EXPECT_TRUE(set.build(kemarSofaData(), kemarSofaSize(), sr, 2, az.data(), el.data(), hrirTapLimit(sr)));
+        const HrirPair& p = set.pair(i);
+        const double far = energy(i == 0 ? p.left : p.right), near = energy(i == 0 ? p.right : p.left);
+        return far / (far + near);
+    };
+    for (int i = 0; i < 2; ++i) {
+        const double base = farShare(48000.0, i);
+        ASSERT_GT(base, 0.0);
+        EXPECT_NEAR(farShare(192000.0, i) / base, 1.0, 0.03) << i;
+        EXPECT_NEAR(farShare(96000.0, i) / base, 1.0, 0.03) << i;
     }
 }
 

@@ -1,7 +1,14 @@
 // halcyra-bench: what the whole module costs. Renders 60 s of the demo at 48 kHz in
 // blocks of 128 through the real bundle, once per scenario, and prints the CPU time
 // per audio second, the share of one core and the slowest block.
+// --first-activation: how long the first activation in a fresh process takes (the
+// HRIR set is read then), at each common rate, each in its own child process.
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
 
 #include <algorithm>
 #include <cstdio>
@@ -85,13 +92,55 @@ Result runScenario(halcyra::host::Vst3Module& module, const Scenario& scenario,
     return {1e6 * cpu / kSeconds, 100.0 * cpu / kSeconds, 100.0 * worst};
 }
 
+// Loads the module and times configure + start of one new instance: wall and CPU time.
+void timeFirstActivation(const std::string& plugin, double rate) {
+    halcyra::host::Vst3Module module(plugin);
+    PluginInstance instance(module);
+    halcyra::host::ProcessSettings settings;
+    settings.sampleRate = rate;
+    settings.maxBlockSize = kBlock;
+    settings.offline = false;
+    const auto wall0 = std::chrono::steady_clock::now();
+    const double cpu0 = threadCpuSeconds();
+    instance.configure(settings);
+    instance.start();
+    const double cpu = threadCpuSeconds() - cpu0;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    std::printf("first activation at %6.0f Hz: %7.1f ms wall, %7.1f ms CPU\n", rate, 1e3 * wall, 1e3 * cpu);
+    instance.stop();
+}
+
+int firstActivations(const std::string& plugin) {
+    for (double rate : {44100.0, 48000.0, 96000.0, 176400.0, 192000.0}) {
+        std::fflush(stdout);
+        const pid_t child = fork();
+        if (child == 0) {
+            try {
+                timeFirstActivation(plugin, rate);
+                std::fflush(stdout);
+                _exit(0);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "halcyra-bench: %s\n", e.what());
+                _exit(2);
+            }
+        }
+        int status = 0;
+        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return 2;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     try {
         std::error_code ec;
         const auto dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
-        const std::string plugin = argc > 1 ? argv[1] : (dir / "Halcyra.vst3").string();
+        const bool activation = argc > 1 && std::strcmp(argv[1], "--first-activation") == 0;
+        const int pluginArg = activation ? 2 : 1;
+        const std::string plugin = argc > pluginArg ? argv[pluginArg] : (dir / "Halcyra.vst3").string();
+        if (activation) return firstActivations(plugin);
         halcyra::host::Vst3Module module(plugin);
         const auto demo = halcyra::render::makeDemoSignal(kRate);
         std::printf("halcyra-bench: %.0f s of the demo at %.0f Hz, blocks of %d\n", kSeconds, kRate, kBlock);
