@@ -10,6 +10,7 @@
 #include "frame/HostParameters.h"
 #include "frame/ModuleLifetime.h"
 #include "frame/PresetHandler.h"
+#include "frame/SilenceFlags.h"
 #include "frame/StateStream.h"
 #include "frame/Utf16Text.h"
 #include "frame/view/HalcyraView.h"
@@ -34,19 +35,6 @@ template <>
 float* const* channelsOf<float>(AudioBusBuffers& bus) { return bus.channelBuffers32; }
 template <>
 double* const* channelsOf<double>(AudioBusBuffers& bus) { return bus.channelBuffers64; }
-
-template <typename Sample>
-uint64 silenceFlagsOf(Sample* const* channels, int numChannels, int frames) {
-    uint64 flags = 0;
-    for (int c = 0; c < numChannels && c < 64; ++c) {
-        const Sample* x = channels[c];
-        if (!x) continue;
-        bool silent = true;
-        for (int i = 0; i < frames && silent; ++i) silent = x[i] == Sample(0);
-        if (silent) flags |= uint64(1) << c;
-    }
-    return flags;
-}
 
 }  // namespace
 
