@@ -18,6 +18,7 @@ packages=(
   xdg-utils                         # opening the manual and the web site
   fonts-roboto-unhinted
   libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev                # reading moduleinfo.json in the tests
   groff ghostscript                 # user manual PDF
   locales                           # a comma-decimal locale for the parameter text tests
 )

@@ -82,7 +82,7 @@ public:
         copyToAscii(identity::kPluginName, info->name, PClassInfo::kNameSize);
         info->classFlags = static_cast<uint32>(identity::kClassFlags);
         copyToAscii(identity::kSubCategories, info->subCategories, PClassInfo2::kSubCategoriesSize);
-        copyToAscii("", info->vendor, PClassInfo2::kVendorSize);  // the factory's vendor applies
+        copyToAscii(identity::kClassVendor, info->vendor, PClassInfo2::kVendorSize);
         copyToAscii(identity::kVersion, info->version, PClassInfo2::kVersionSize);
         copyToAscii(identity::kSdkVersion, info->sdkVersion, PClassInfo2::kVersionSize);
         return kResultOk;
@@ -96,7 +96,7 @@ public:
         copyToUtf16(identity::kPluginName, info->name, PClassInfo::kNameSize);
         info->classFlags = static_cast<uint32>(identity::kClassFlags);
         copyToAscii(identity::kSubCategories, info->subCategories, PClassInfo2::kSubCategoriesSize);
-        copyToUtf16("", info->vendor, PClassInfo2::kVendorSize);
+        copyToUtf16(identity::kClassVendor, info->vendor, PClassInfo2::kVendorSize);
         copyToUtf16(identity::kVersion, info->version, PClassInfo2::kVersionSize);
         copyToUtf16(identity::kSdkVersion, info->sdkVersion, PClassInfo2::kVersionSize);
         return kResultOk;

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t kVersionPacked = 0x00010012;  // major << 16 | mi
 inline constexpr const char* kSdkVersion = "VST 3.8.0";
 inline constexpr const char* kCategory = "Audio Module Class";
 inline constexpr const char* kSubCategories = "Fx";
+inline constexpr const char* kClassVendor = "";       // empty: the factory's vendor applies
 inline constexpr std::int32_t kClassFlags = 2;        // simple mode supported
 inline constexpr std::int32_t kCardinality = 0x7FFFFFFF;  // any number of instances
 inline constexpr std::int32_t kFactoryFlags = 16;     // strings are Unicode

@@ -1,6 +1,7 @@
 // Counts heap allocations made by the current thread while a scope is open, so tests
 // can prove that audio-thread code allocates nothing. Link tests/support/AllocationCounter.cpp
-// into the test binary: it replaces the global operator new family.
+// into the test binary: it replaces the C allocation functions (the operator new family
+// in sanitizer builds, whose runtime owns malloc).
 #pragma once
 
 #include <cstddef>
