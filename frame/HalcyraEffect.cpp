@@ -87,7 +87,7 @@ tresult PLUGIN_API HalcyraEffect::setActive(TBool state) {
 tresult PLUGIN_API HalcyraEffect::setupProcessing(ProcessSetup& setup) {
     return guarded([&]() -> tresult {
         if (active_) return kResultFalse;  // rate and block size change only while inactive
-        if (!(setup.sampleRate > 0.0) || !std::isfinite(setup.sampleRate)) return kInvalidArgument;
+        if (!isPlayableSampleRate(setup.sampleRate)) return kInvalidArgument;
         if (setup.symbolicSampleSize != kSample32 && setup.symbolicSampleSize != kSample64) return kInvalidArgument;
         sampleRate_ = setup.sampleRate;
         maxBlockSize_ = std::max<int32>(0, setup.maxSamplesPerBlock);

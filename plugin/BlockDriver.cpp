@@ -7,12 +7,11 @@
 #include "plugin/DenormalGuard.h"
 #include "plugin/OutputMath.h"
 #include "plugin/Parameters.h"
+#include "plugin/SampleRateRange.h"
 
 namespace halcyra {
 
 namespace {
-bool isUsableRate(double sr) { return std::isfinite(sr) && sr > 0.0; }
-
 // How far the tail of the longest star voice reaches past the last input:
 // its longest decay (4 s) plus the time a voice needs to end (2.5 s).
 constexpr double kStarTailSeconds = 4.0 + 2.5;
@@ -28,8 +27,8 @@ BlockDriver::BlockDriver(const ParameterStore& parameters, EditorCommandQueue& c
 // ---------------------------------------------------------------- reset
 
 void BlockDriver::reset(double sampleRate) {
-    if (!isUsableRate(sampleRate)) {
-        // Nothing sensible can be prepared for it: stay silent until a real rate comes.
+    if (!isPlayableSampleRate(sampleRate)) {
+        // Nothing sensible can be prepared for it: stay silent until a playable rate comes.
         markUnprepared();
         return;
     }
@@ -164,7 +163,7 @@ void BlockDriver::process(const BlockIO& io) {
     const Channels ch = connectedChannels(io);
     const int frames = std::max(io.numFrames, 0);
 
-    if (capacity_ < 1 || !isUsableRate(io.sampleRate)) {
+    if (capacity_ < 1 || !isPlayableSampleRate(io.sampleRate)) {
         writeSilence(ch, frames);
         return;
     }

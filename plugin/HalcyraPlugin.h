@@ -9,6 +9,7 @@
 #include "plugin/BlockIO.h"
 #include "plugin/DriverProbe.h"
 #include "plugin/ParameterStore.h"
+#include "plugin/SampleRateRange.h"
 #include "plugin/SkyFeed.h"
 #include "plugin/SkyFeedBuffer.h"  // SkyFeedReader
 
@@ -26,8 +27,9 @@ public:
 
     // Reset callback, called when the host (re)starts processing; never during a block.
     // Prepares everything for a new sample rate (the only place that allocates) or,
-    // at the prepared rate, clears the engines without allocating. A rate that is
-    // not a positive number leaves the plug-in unprepared (blocks output silence).
+    // at the prepared rate, clears the engines without allocating. A rate outside
+    // kLowestSampleRate..kHighestSampleRate leaves the plug-in unprepared (blocks
+    // output silence).
     // May throw std::bad_alloc; the plug-in is then unprepared and silent until a
     // later reset succeeds.
     void reset(double sampleRate);

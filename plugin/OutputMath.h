@@ -1,6 +1,7 @@
 // Small pieces of arithmetic the block driver shares with its tests.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 namespace halcyra {
@@ -17,16 +18,18 @@ inline float softClip(float x) {
     return x < 0.0f ? -bent : bent;
 }
 
-// Mono fold of one input frame: non-finite samples count as silence and anything
-// below -90 dBFS is gated to exact zero so the reverb tail can fall silent.
+// Input samples are held within +30 dBFS. Hotter material from a float bus is
+// clipped far beyond anything the soft clip lets through anyway, while a burst of
+// garbage from upstream (1e30 is finite) cannot drive the reverb for minutes.
+inline constexpr double kInputLimit = 32.0;
+
+// Mono fold of one input frame: non-finite samples count as silence, finite ones
+// are held within the input limit, and anything below -90 dBFS is gated to exact
+// zero so the reverb tail can fall silent.
 inline float foldToMono(double left, double right) {
-    // Checked after the conversion: a finite double may still overflow a float.
-    float l = static_cast<float>(left);
-    float r = static_cast<float>(right);
-    if (!std::isfinite(l)) l = 0.0f;
-    if (!std::isfinite(r)) r = 0.0f;
+    const float l = std::isfinite(left) ? static_cast<float>(std::clamp(left, -kInputLimit, kInputLimit)) : 0.0f;
+    const float r = std::isfinite(right) ? static_cast<float>(std::clamp(right, -kInputLimit, kInputLimit)) : 0.0f;
     const float m = (l + r) * 0.5f;
-    if (!std::isfinite(m)) return 0.0f;
     return m * m < 1e-9f ? 0.0f : m;
 }
 

@@ -58,7 +58,11 @@ TEST(BlockDriver, BlockBeforeFirstResetIsExactSilence) {
 }
 
 TEST(BlockDriver, UnusableSampleRatesLeaveThePluginSilent) {
-    for (double rate : {kNaN, 0.0, -48000.0, kInf}) {
+    // Beyond the playable range the prepare would build absurd buffers (or overflow
+    // their lengths): refused at once, like a rate that is no rate at all.
+    const double tooLow = std::nextafter(kLowestSampleRate, 0.0);
+    const double tooHigh = std::nextafter(kHighestSampleRate, kInf);
+    for (double rate : {kNaN, 0.0, -48000.0, kInf, tooLow, tooHigh, 1e8, 1e300}) {
         DriverRig rig;
         rig.plugin.reset(rate);
         EXPECT_EQ(rig.plugin.preparedSampleRate(), 0.0) << rate;
@@ -79,11 +83,17 @@ TEST(BlockDriver, UnusableSampleRatesLeaveThePluginSilent) {
     EXPECT_TRUE(makesSound(rig));
 
     // A block that arrives with a bad rate is silenced on its own.
-    for (double rate : {kNaN, 0.0, -1.0}) {
+    for (double rate : {kNaN, 0.0, -1.0, tooHigh}) {
         rig.sampleRate = rate;
         EXPECT_FALSE(makesSound(rig));
         EXPECT_TRUE(allZero(rig.outL) && allZero(rig.outR));
     }
+
+    // The lowest playable rate plays, and plays finite samples.
+    rig.plugin.reset(kLowestSampleRate);
+    rig.sampleRate = kLowestSampleRate;
+    EXPECT_TRUE(makesSound(rig));
+    for (std::size_t i = 0; i < rig.outL.size(); ++i) ASSERT_TRUE(std::isfinite(rig.outL[i]) && std::isfinite(rig.outR[i]));
 }
 
 TEST(BlockDriver, MonoInputMatchesTheSameSignalOnBothChannels) {
@@ -224,6 +234,29 @@ TEST(BlockDriver, NonFiniteInputNeverReachesTheOutput) {
     ASSERT_TRUE(reader.poll());
     EXPECT_TRUE(std::isfinite(reader.current().reverbLevel));
     EXPECT_GT(reader.current().reverbLevel, 0.0f);
+}
+
+TEST(BlockDriver, HugeFiniteBurstDiesAwayWithinTheTail) {
+    // One block of garbage from a broken plug-in upstream, then silence: once the tail
+    // the settings report has passed, the output is below -60 dBFS.
+    DriverRig rig;
+    rig.set(kSize, 0.0);
+    rig.plugin.reset(48000.0);
+    rig.resize(512);
+    rig.inL = noise(512, 3, 1e30);
+    rig.inR = noise(512, 4, 1e30);
+    rig.run();
+    rig.resize(4800);
+    const int tailBlocks = static_cast<int>(std::ceil(rig.plugin.tailSeconds() * 10.0));
+    double last = 0.0;
+    for (int b = 0; b < tailBlocks; ++b) {
+        rig.run();
+        last = std::max(peak(rig.outL), peak(rig.outR));
+        if (b < 3) {
+            EXPECT_GT(last, 0.01) << "the burst did reach the reverb";
+        }
+    }
+    EXPECT_LT(last, 1e-3);
 }
 
 TEST(BlockDriver, MissingChannelsAreHandled) {

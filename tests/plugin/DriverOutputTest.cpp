@@ -129,7 +129,8 @@ TEST(DriverOutput, QuietInputIsGatedAndDryPathIsMono) {
     EXPECT_EQ(foldToMono(1e-4, 1e-4), 1e-4f);
     EXPECT_EQ(foldToMono(0.5, -0.5), 0.0f);
     EXPECT_EQ(foldToMono(std::nan(""), 0.5), 0.25f);
-    EXPECT_EQ(foldToMono(1e300, 0.5), 0.25f);
+    EXPECT_EQ(foldToMono(1e300, 0.5), 16.25f);  // held at +30 dBFS
+    EXPECT_EQ(foldToMono(-1e30, -40.0), -32.0f);
 
     // Mix 0: a stereo input comes out as its mono fold on both sides.
     DriverRig rig;
