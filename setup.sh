@@ -21,6 +21,8 @@ packages=(
   nlohmann-json3-dev                # reading moduleinfo.json in the tests
   groff ghostscript                 # user manual PDF
   locales                           # a comma-decimal locale for the parameter text tests
+  lv2-dev liblilv-dev               # LV2 binding and its tests (loaded through lilv)
+  lilv-utils sordi jalv             # LV2 checks: lv2info, lv2apply, lv2_validate, jalv
 )
 # npm may come from outside Debian (a newer Node.js); only fall back to Debian's when absent.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)

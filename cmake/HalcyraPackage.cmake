@@ -1,5 +1,6 @@
 # The release archive: `cmake --build build --target package` writes
-# Halcyra-<version>-linux-x86_64.tar.gz with the bundle (manual and presets inside),
+# Halcyra-<version>-linux-x86_64.tar.gz with the bundles (manual and presets inside;
+# frame-lv2 adds Halcyra.lv2 to the same component),
 # halcyra-render beside it (it looks for the bundle there), the README and the licence.
 # Its files form the "release" component, left out of a plain `cmake --install`.
 install(DIRECTORY ${HALCYRA_BUNDLE_DIR} DESTINATION . USE_SOURCE_PERMISSIONS

@@ -1,0 +1,166 @@
+#include "frame-lv2/Lv2Effect.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include <lv2/atom/util.h>
+#include <lv2/time/time.h>
+
+#include "frame-lv2/Lv2Layout.h"
+#include "plugin/StateRecord.h"
+
+namespace halcyra::lv2 {
+namespace {
+
+const void* findFeature(const LV2_Feature* const* features, const char* uri) {
+    for (int i = 0; features && features[i]; ++i)
+        if (std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
+    return nullptr;
+}
+
+}  // namespace
+
+Lv2Effect::Lv2Effect(double sampleRate, int inputs, const LV2_Feature* const* features)
+    : sampleRate_(sampleRate), inputs_(std::clamp(inputs, 1, 2)) {
+    seenControls_.fill(std::numeric_limits<float>::quiet_NaN());
+    seenEnabled_ = std::numeric_limits<float>::quiet_NaN();
+    for (int c = 0; c < 2; ++c) {
+        inScratch_[c].assign(kChunkFrames, 0.0);
+        outScratch_[c].assign(kChunkFrames, 0.0);
+        inPtr_[c] = inScratch_[c].data();
+        outPtr_[c] = outScratch_[c].data();
+    }
+    if (const auto* map = static_cast<const LV2_URID_Map*>(findFeature(features, LV2_URID__map))) {
+        const auto id = [map](const char* uri) { return map->map(map->handle, uri); };
+        urids_.stateKey = id(kStateKeyUri);
+        urids_.atomChunk = id(LV2_ATOM__Chunk);
+        urids_.atomBlank = id(LV2_ATOM__Blank);
+        urids_.atomObject = id(LV2_ATOM__Object);
+        urids_.atomFloat = id(LV2_ATOM__Float);
+        urids_.atomDouble = id(LV2_ATOM__Double);
+        urids_.atomInt = id(LV2_ATOM__Int);
+        urids_.atomLong = id(LV2_ATOM__Long);
+        urids_.timePosition = id(LV2_TIME__Position);
+        urids_.timeBpm = id(LV2_TIME__beatsPerMinute);
+        haveMap_ = true;
+    }
+}
+
+void Lv2Effect::connectPort(std::uint32_t port, void* data) {
+    if (port < static_cast<std::uint32_t>(kNumParams)) {
+        controls_[port] = static_cast<const float*>(data);
+        return;
+    }
+    switch (port) {
+        case kEnabledPort: enabled_ = static_cast<const float*>(data); return;
+        case kLatencyPort: latency_ = static_cast<float*>(data); return;
+        case kEventsPort: events_ = static_cast<const LV2_Atom_Sequence*>(data); return;
+        case kOutLeftPort: out_[0] = static_cast<float*>(data); return;
+        case kOutRightPort: out_[1] = static_cast<float*>(data); return;
+        default: break;
+    }
+    const std::uint32_t input = port - kFirstInputPort;
+    if (port >= kFirstInputPort && input < static_cast<std::uint32_t>(inputs_))
+        in_[input] = static_cast<const float*>(data);
+}
+
+void Lv2Effect::activate() { plugin_.reset(sampleRate_); }
+
+void Lv2Effect::readControls() {
+    const bool adopt = adoptControls_.exchange(false, std::memory_order_acquire);
+    ParameterStore& store = plugin_.parameters();
+    for (int i = 0; i < kNumParams; ++i) {
+        if (!controls_[i]) continue;
+        const float v = *controls_[i];
+        // Compared as bits: a NaN port (refused by the store) must not count as moving every run.
+        if (!adopt && std::memcmp(&v, &seenControls_[i], sizeof v) != 0) store.set(i, v);
+        seenControls_[i] = v;
+    }
+    if (enabled_) {
+        const float v = *enabled_;
+        if (!adopt && std::memcmp(&v, &seenEnabled_, sizeof v) != 0 && std::isfinite(v))
+            bypass_.store(v < 0.5f, std::memory_order_relaxed);
+        seenEnabled_ = v;
+    }
+}
+
+void Lv2Effect::readTransport() {
+    if (!events_ || !haveMap_) return;
+    LV2_ATOM_SEQUENCE_FOREACH(events_, ev) {
+        const LV2_Atom& body = ev->body;
+        if (body.type != urids_.atomObject && body.type != urids_.atomBlank) continue;
+        const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&ev->body);
+        if (object->body.otype != urids_.timePosition) continue;
+        const LV2_Atom* bpm = nullptr;
+        lv2_atom_object_get(object, urids_.timeBpm, &bpm, 0);
+        if (!bpm) continue;
+        double value = 0.0;
+        if (bpm->type == urids_.atomFloat) value = reinterpret_cast<const LV2_Atom_Float*>(bpm)->body;
+        else if (bpm->type == urids_.atomDouble) value = reinterpret_cast<const LV2_Atom_Double*>(bpm)->body;
+        else continue;
+        if (std::isfinite(value) && value > 0.0) tempo_ = value;
+    }
+}
+
+void Lv2Effect::renderChunk(int offset, int n, bool bypass) {
+    for (int c = 0; c < inputs_; ++c) {
+        const float* src = in_[c] ? in_[c] + offset : nullptr;
+        for (int i = 0; i < n; ++i) inScratch_[c][i] = src ? src[i] : 0.0;
+    }
+    if (bypass) {
+        for (int c = 0; c < 2; ++c) std::copy_n(inPtr_[std::min(c, inputs_ - 1)], n, outPtr_[c]);
+    } else {
+        BlockIO io;
+        io.inputs = inPtr_.data();
+        io.outputs = outPtr_.data();
+        io.numInputs = inputs_;
+        io.numOutputs = 2;
+        io.numFrames = n;
+        io.sampleRate = sampleRate_;
+        io.tempo = tempo_;
+        plugin_.processBlock(io);
+    }
+    for (int c = 0; c < 2; ++c) {
+        if (!out_[c]) continue;
+        for (int i = 0; i < n; ++i) out_[c][offset + i] = static_cast<float>(outScratch_[c][i]);
+    }
+}
+
+void Lv2Effect::run(std::uint32_t frames) {
+    readControls();
+    readTransport();
+    if (latency_) *latency_ = 0.0f;
+    const bool bypass = bypass_.load(std::memory_order_relaxed);
+    const int total = static_cast<int>(std::min<std::uint32_t>(frames, 1u << 30));
+    for (int done = 0; done < total;) {
+        const int n = std::min(kChunkFrames, total - done);
+        renderChunk(done, n, bypass);
+        done += n;
+    }
+}
+
+LV2_State_Status Lv2Effect::save(LV2_State_Store_Function store, LV2_State_Handle handle) const {
+    if (!haveMap_) return LV2_STATE_ERR_NO_FEATURE;
+    const auto bytes = encodeState(plugin_.parameters(), bypass_.load(std::memory_order_relaxed));
+    return store(handle, urids_.stateKey, bytes.data(), bytes.size(), urids_.atomChunk,
+                 LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+}
+
+LV2_State_Status Lv2Effect::restore(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
+    if (!haveMap_) return LV2_STATE_ERR_NO_FEATURE;
+    std::size_t size = 0;
+    std::uint32_t type = 0, flags = 0;
+    const void* data = retrieve(handle, urids_.stateKey, &size, &type, &flags);
+    if (!data) return LV2_STATE_ERR_NO_PROPERTY;
+    if (type != urids_.atomChunk) return LV2_STATE_ERR_BAD_TYPE;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    const std::vector<std::uint8_t> chunk(bytes, bytes + std::min<std::size_t>(size, kStateBytes));
+    const RestoreResult result = applyStateChunk(chunk, plugin_.parameters());
+    if (result.bypass) bypass_.store(*result.bypass, std::memory_order_relaxed);
+    adoptControls_.store(true, std::memory_order_release);
+    return LV2_STATE_SUCCESS;
+}
+
+}  // namespace halcyra::lv2
