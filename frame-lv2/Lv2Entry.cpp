@@ -3,8 +3,9 @@
 #include <lv2/core/lv2.h>
 #include <lv2/state/state.h>
 
+#include <fftw3.h>
+
 #include <cstring>
-#include <new>
 
 #include "frame-lv2/Lv2Effect.h"
 #include "frame-lv2/Lv2Layout.h"
@@ -63,6 +64,11 @@ const LV2_Descriptor kDescriptors[] = {
     {kStereoUri, instantiate<2>, connectPort, activate, run, deactivate, cleanup, extensionData},
     {kMonoUri, instantiate<1>, connectPort, activate, run, deactivate, cleanup, extensionData},
 };
+
+// FFTW lives inside this module and keeps its planner memory in process-wide state
+// that outlives every plan; hosts free every instance before unloading a module, so
+// the unload is where it can go (LV2 has no module exit call of its own).
+__attribute__((destructor)) void releaseSharedResources() { fftwf_cleanup(); }
 
 }  // namespace
 }  // namespace halcyra::lv2
