@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "dsp/reverb/CubicDelayLine.h"
 #include "dsp/reverb/DelayLine.h"
 #include "dsp/reverb/ReverbLengths.h"
 
@@ -127,11 +128,11 @@ private:
     float tankFeedback_ = 0.0f, dampA_ = 0.0f, dampB_ = 0.0f;
 
     // Modulated FDN.
-    std::array<DelayLine, 6> fdnDelay_, fdnAllpass_;
+    std::array<CubicDelayLine, 6> fdnDelay_, fdnAllpass_;
     std::array<float, 6> fdnLow_{}, fdnMid_{};
 
     // Glide line with its loop allpass.
-    DelayLine glideLine_, glideLoop_;
+    CubicDelayLine glideLine_, glideLoop_;
     float glideCurrent_ = 2.0f, glideLow_ = 0.0f, glideHigh_ = 0.0f;
 
     float crossState_ = 0.0f;  // X: what the FDN and glide feed into the tank next sample

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include <emmintrin.h>  // SSE2: every x86-64 CPU
+
 #include "dsp/reverb/CycleSine.h"
 #include "dsp/reverb/FiniteGuard.h"
 #include "dsp/reverb/ReverbEngine.h"
@@ -55,6 +57,53 @@ enum ModulationSlot : int {
     kModGlideTap = 16,
     kModSlots = 20,       // padded to whole vectors
 };
+
+// The FDN and glide modulation phases of one sample: frac(offset[k] + rate[k]·Φ) for
+// the slots kModFdnDelay .. kModGlideTap, two lanes at a time where SSE2 is there.
+// Each lane rounds exactly like cyclesAt; truncation through 32-bit integers holds
+// for decades of running, and past that the scalar form takes over.
+struct PhaseTable {
+    static constexpr int kFirst = kModFdnDelay, kCount = kModGlideTap + 1 - kModFdnDelay + 1;  // padded to pairs
+    double offset[kCount] = {}, rate[kCount] = {};
+    PhaseTable() {
+        for (int j = 0; j < 6; ++j) {
+            offset[kModFdnDelay - kFirst + j] = 0.17 * j;
+            rate[kModFdnDelay - kFirst + j] = 1.9;
+            offset[kModFdnAllpass - kFirst + j] = 0.19 * j;
+            rate[kModFdnAllpass - kFirst + j] = 1.3;
+        }
+        offset[kModGlideRead - kFirst] = 0.41;
+        rate[kModGlideRead - kFirst] = 1.3;
+        offset[kModGlideLoop - kFirst] = 0.37;
+        rate[kModGlideLoop - kFirst] = 1.7;
+        offset[kModGlideTap - kFirst] = 0.81;
+        rate[kModGlideTap - kFirst] = 0.57;
+    }
+
+    void fill(double position, float* at) const {
+#if defined(__SSE2__) || defined(_M_X64)
+        if (position < 1e9) {
+            const __m128d p = _mm_set1_pd(position);
+            for (int k = 0; k < kCount; k += 2) {
+                const __m128d a = _mm_add_pd(_mm_loadu_pd(offset + k), _mm_mul_pd(_mm_loadu_pd(rate + k), p));
+                const __m128d f = _mm_sub_pd(a, _mm_cvtepi32_pd(_mm_cvttpd_epi32(a)));
+                const __m128 v = _mm_cvtpd_ps(f);
+                at[kFirst + k] = _mm_cvtss_f32(v);
+                at[kFirst + k + 1] = _mm_cvtss_f32(_mm_shuffle_ps(v, v, 1));
+            }
+            return;
+        }
+#endif
+        for (int k = 0; k < kCount; ++k) at[kFirst + k] = cyclesAt(offset[k], rate[k], position);
+    }
+};
+
+// finiteOrZero on four lanes.
+inline __m128 finiteOrZero4(__m128 v) {
+    const __m128i exponent = _mm_set1_epi32(0x7f800000);
+    const __m128i bad = _mm_cmpeq_epi32(_mm_and_si128(_mm_castps_si128(v), exponent), exponent);
+    return _mm_andnot_ps(_mm_castsi128_ps(bad), v);
+}
 
 // Fractional part of a phase sum in [0, 2).
 float wrapUnit(float v) { return v >= 1.0f ? v - 1.0f : v; }
@@ -161,7 +210,21 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
     const ReverbLengths L = len_;
     const Coefficients c = coef_;
     const Cached kc = k_;
-    std::array<float, 6> fdnLow = fdnLow_, fdnMid = fdnMid_;
+    constexpr int kFdnLanes = 8;
+    alignas(16) float fdnLow[kFdnLanes] = {}, fdnMid[kFdnLanes] = {};
+    alignas(16) float gMid[kFdnLanes] = {}, gLow[kFdnLanes] = {}, gHigh[kFdnLanes] = {}, gAp[kFdnLanes] = {};
+    alignas(16) float fdnLive[kFdnLanes] = {};
+    for (int j = 0; j < 6; ++j) {
+        fdnLow[j] = fdnLow_[j];
+        fdnMid[j] = fdnMid_[j];
+        gMid[j] = c.gMid[j];
+        gLow[j] = c.gLow[j];
+        gHigh[j] = c.gHigh[j];
+        gAp[j] = c.gAp[j];
+        fdnLive[j] = 1.0f;
+    }
+    const __m128 oneMinus300 = _mm_set1_ps(kc.oneMinus300), oneMinusDamp = _mm_set1_ps(kc.oneMinusDamp);
+    const __m128 apGain = _mm_set1_ps(kFdnAllpassGain);
     float phase = phase_, tankFeedback = tankFeedback_, dampA = dampA_, dampB = dampB_;
     float glideCurrent = glideCurrent_, glideLow = glideLow_, glideHigh = glideHigh_, cross = crossState_;
     std::int64_t cycles = cycles_;
@@ -169,6 +232,38 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
     const float* dFeed = feed_.data();
     const float* earlyLeft = earlyLeft_.data();
     const float* earlyRight = earlyRight_.data();
+
+    // The fifteen Catmull-Rom reads of a sample (six FDN delays, six FDN allpasses, the
+    // glide read, its loop allpass and the glide tap) all come before any of those
+    // lines is written, so they run four lanes at a time. Lane l is modulated by sine
+    // slot kModFdnDelay + l; lane 15 only pads the last batch.
+    enum CubicLane : int { kLaneFdnDelay = 0, kLaneFdnAllpass = 6, kLaneGlideRead = 12, kLaneGlideLoop = 13,
+                           kLaneGlideTap = 14, kCubicLanes = 16 };
+    static const PhaseTable phases;
+    const CubicDelayLine* lines[kCubicLanes];
+    alignas(16) float nominal[kCubicLanes], excursion[kCubicLanes];
+    for (int j = 0; j < 6; ++j) {
+        lines[kLaneFdnDelay + j] = &fdnDelay_[j];
+        nominal[kLaneFdnDelay + j] = static_cast<float>(L.fdnDelay[j]);
+        excursion[kLaneFdnDelay + j] = kc.fdnExcursion[j];
+        lines[kLaneFdnAllpass + j] = &fdnAllpass_[j];
+        nominal[kLaneFdnAllpass + j] = static_cast<float>(L.fdnAllpass[j]);
+        excursion[kLaneFdnAllpass + j] = kc.apExcursion[j];
+    }
+    lines[kLaneGlideRead] = &glideLine_;
+    excursion[kLaneGlideRead] = kc.glideExcursion;
+    lines[kLaneGlideLoop] = lines[kCubicLanes - 1] = &glideLoop_;
+    nominal[kLaneGlideLoop] = nominal[kCubicLanes - 1] = static_cast<float>(L.glideLoop);
+    excursion[kLaneGlideLoop] = kc.loopExcursion;
+    excursion[kCubicLanes - 1] = 0.0f;
+    lines[kLaneGlideTap] = &glideLine_;
+    // Offset T3 + 1 behind the write position: nominal length T3 + 2.
+    nominal[kLaneGlideTap] = static_cast<float>(c.glideTapOffset + 2);
+    excursion[kLaneGlideTap] = kc.glideTapSwing;
+    static_assert(int{kModFdnAllpass} == kModFdnDelay + int{kLaneFdnAllpass} &&
+                      int{kModGlideTap} == kModFdnDelay + int{kLaneGlideTap} &&
+                      int{kModFdnDelay} + int{kCubicLanes} <= int{kModSlots},
+                  "cubic lanes follow the sine slots");
 
     for (int i = 0; i < count; ++i) {
         const float g = gFeed[i];
@@ -191,13 +286,18 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
             float at[kModSlots] = {};
             at[kModTank1] = wrapUnit(phase + 0.13f);  // the tank follows φ, not Φ
             at[kModTank2] = wrapUnit(phase + 0.61f);
-            for (int j = 0; j < 6; ++j) at[kModFdnDelay + j] = cyclesAt(0.17 * j, 1.9, position);
-            for (int k = 0; k < 6; ++k) at[kModFdnAllpass + k] = cyclesAt(0.19 * k, 1.3, position);
-            at[kModGlideRead] = cyclesAt(0.41, 1.3, position);
-            at[kModGlideLoop] = cyclesAt(0.37, 1.7, position);
-            at[kModGlideTap] = cyclesAt(0.81, 0.57, position);
+            phases.fill(position, at);
             sinesOfCycles(at, sines);
         }
+
+        // --- the modulated reads ---
+        const float target = static_cast<float>(c.glideTarget);
+        glideCurrent = glideCurrent + (target - glideCurrent) * kGlideSlew;
+        if (glideCurrent < 2.0f) glideCurrent = 2.0f;
+        nominal[kLaneGlideRead] = glideCurrent;
+        alignas(16) float shift[kCubicLanes], cubic[kCubicLanes];
+        for (int l = 0; l < kCubicLanes; ++l) shift[l] = excursion[l] * sines[int{kModFdnDelay} + l];
+        for (int l = 0; l < kCubicLanes; l += 4) readCubic4(lines + l, nominal + l, shift + l, cubic + l);
 
         // --- plate tank ---
         float tl[6], tr[6];
@@ -239,59 +339,57 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
         }
 
         // --- modulated FDN ---
-        float fv[6], fa[6], fy[6];
-        for (int j = 0; j < 6; ++j) {
-            DelayLine& line = fdnDelay_[j];
-            const float shift = kc.fdnExcursion[j] * sines[kModFdnDelay + j];
-            const float v = line.readCubic(line.position(static_cast<float>(L.fdnDelay[j]), shift));
-            float& lo = fdnLow[j];
-            float& mid = fdnMid[j];
-            lo = lo + kc.oneMinus300 * (v - lo);
-            mid = mid + kc.oneMinusDamp * ((v - lo) - mid);
-            fa[j] = mid * c.gMid[j] + lo * c.gLow[j] + (v - lo - mid) * c.gHigh[j];
-            fv[j] = v;
+        // Two vectors of four lines, the last two lanes idle; each lane rounds like
+        // the scalar form.
+        alignas(16) float fv[kFdnLanes], fa[kFdnLanes], fy[kFdnLanes], apIn[kFdnLanes], apWrite[kFdnLanes];
+        for (int h = 0; h < kFdnLanes; h += 4) {
+            const __m128 v = _mm_mul_ps(_mm_load_ps(cubic + kLaneFdnDelay + h), _mm_load_ps(fdnLive + h));
+            __m128 lo = _mm_load_ps(fdnLow + h), mid = _mm_load_ps(fdnMid + h);
+            lo = _mm_add_ps(lo, _mm_mul_ps(oneMinus300, _mm_sub_ps(v, lo)));
+            mid = _mm_add_ps(mid, _mm_mul_ps(oneMinusDamp, _mm_sub_ps(_mm_sub_ps(v, lo), mid)));
+            const __m128 a = _mm_add_ps(_mm_add_ps(_mm_mul_ps(mid, _mm_load_ps(gMid + h)), _mm_mul_ps(lo, _mm_load_ps(gLow + h))),
+                                        _mm_mul_ps(_mm_sub_ps(_mm_sub_ps(v, lo), mid), _mm_load_ps(gHigh + h)));
+            _mm_store_ps(fdnLow + h, lo);
+            _mm_store_ps(fdnMid + h, mid);
+            _mm_store_ps(fa + h, a);
+            _mm_store_ps(fv + h, v);
         }
         const float fdnOut = fa[2];
-        for (int k = 0; k < 6; ++k) {
-            DelayLine& line = fdnAllpass_[k];
-            const float in = kFdnSign[k] * fa[kFdnPermutation[k]];
-            const float shift = kc.apExcursion[k] * sines[kModFdnAllpass + k];
-            const float r = line.readCubic(line.position(static_cast<float>(L.fdnAllpass[k]), shift));
-            const float o = in - kFdnAllpassGain * r;
-            line.push(finiteOrZero(o * c.gAp[k]));
-            fy[k] = kFdnAllpassGain * o + r;
+        for (int k = 0; k < 6; ++k) apIn[k] = kFdnSign[k] * fa[kFdnPermutation[k]];
+        apIn[6] = apIn[7] = 0.0f;
+        for (int h = 0; h < kFdnLanes; h += 4) {
+            const __m128 r = _mm_load_ps(cubic + kLaneFdnAllpass + h);
+            const __m128 o = _mm_sub_ps(_mm_load_ps(apIn + h), _mm_mul_ps(apGain, r));
+            _mm_store_ps(apWrite + h, finiteOrZero4(_mm_mul_ps(o, _mm_load_ps(gAp + h))));
+            _mm_store_ps(fy + h, _mm_add_ps(_mm_mul_ps(apGain, o), r));
         }
+        for (int k = 0; k < 6; ++k) fdnAllpass_[k].push(apWrite[k]);
 
         // --- glide line ---
         float glideTap, glideFeedback;
         {
-            const float target = static_cast<float>(c.glideTarget);
-            glideCurrent = glideCurrent + (target - glideCurrent) * kGlideSlew;
-            if (glideCurrent < 2.0f) glideCurrent = 2.0f;
-            const float shiftA = kc.glideExcursion * sines[kModGlideRead];
-            const float m = glideLine_.readCubic(glideLine_.position(glideCurrent, shiftA));
+            const float m = cubic[kLaneGlideRead];
             glideLow = glideLow + kc.oneMinusDamp * (m - glideLow);
             float t = m + 0.0592f * (glideLow - m);
             glideHigh = glideHigh + kc.oneMinus150 * (t - glideHigh);
             t = t - glideHigh;
 
-            const float shiftB = kc.loopExcursion * sines[kModGlideLoop];
-            const float r = glideLoop_.readCubic(glideLoop_.position(static_cast<float>(L.glideLoop), shiftB));
+            const float r = cubic[kLaneGlideLoop];
             t = t - 0.4f * r;
             glideLoop_.push(finiteOrZero(t));
             glideFeedback = (0.4f * t + r) * 0.84f;
 
-            const float shiftT = kc.glideTapSwing * sines[kModGlideTap];
-            // Offset T3 + 1 behind the write position: nominal length T3 + 2.
-            const float tapNominal = static_cast<float>(c.glideTapOffset + 2);
-            glideTap = glideLine_.readCubic(glideLine_.position(tapNominal, shiftT)) * c.glideTapGain;
+            glideTap = cubic[kLaneGlideTap] * c.glideTapGain;
         }
 
         // --- cross-feed and write-back ---
         const float J = c.crossJ, K = c.crossK;
         cross = K * fdnOut + J * glideTap;
         const float fdnIn = K * glideTap + J * tl[2] + g * kc.fdnFeed;
-        for (int j = 0; j < 6; ++j) fdnDelay_[j].push(finiteOrZero(fdnIn + fy[j]));
+        alignas(16) float fdnWrite[kFdnLanes];
+        for (int h = 0; h < kFdnLanes; h += 4)
+            _mm_store_ps(fdnWrite + h, finiteOrZero4(_mm_add_ps(_mm_set1_ps(fdnIn), _mm_load_ps(fy + h))));
+        for (int j = 0; j < 6; ++j) fdnDelay_[j].push(fdnWrite[j]);
         glideLine_.push(finiteOrZero(K * tl[2] + J * fdnOut + d * kc.glideFeed + glideFeedback));
 
         // --- output ---
@@ -309,8 +407,8 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
         right[i] = finiteOrZero(outR);
     }
 
-    fdnLow_ = fdnLow;
-    fdnMid_ = fdnMid;
+    std::copy_n(fdnLow, 6, fdnLow_.begin());
+    std::copy_n(fdnMid, 6, fdnMid_.begin());
     phase_ = phase;
     cycles_ = cycles;
     tankFeedback_ = tankFeedback;

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "dsp/reverb/CubicDelayLine.h"
 #include "dsp/reverb/DelayLine.h"
 
 namespace halcyra {
@@ -61,6 +66,42 @@ TEST(DelayLine, InPlaceAllpassMatchesSampleBySample) {
         x = 0.5f * v + r;
     }
     for (int i = 0; i < 50; ++i) EXPECT_EQ(block[i], reference[i]) << i;
+}
+
+// The four-lane reads of mirrored lines against the plain line's position and
+// Catmull-Rom read: same bits, at every write position, across both wraps, for a
+// position rounding up to the capacity, absurd shifts and a NaN shift.
+TEST(DelayLine, FourLaneCubicReadsMatchThePlainLineBitForBit) {
+    constexpr int kSizes[4] = {5, 9, 64, 300};
+    DelayLine plain[4];
+    CubicDelayLine mirrored[4];
+    const CubicDelayLine* lanes[4];
+    for (int k = 0; k < 4; ++k) {
+        plain[k].resize(kSizes[k]);
+        mirrored[k].resize(kSizes[k]);
+        lanes[k] = &mirrored[k];
+    }
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> sample(-1.0f, 1.0f), unit(0.0f, 1.0f);
+    const float oddShifts[] = {-1e-9f, 1e9f, -3.0e38f, std::nanf("")};
+    for (int step = 0; step < 700; ++step) {
+        float nominal[4], shift[4], out[4];
+        for (int k = 0; k < 4; ++k) {
+            nominal[k] = 1.0f + unit(rng) * static_cast<float>(kSizes[k] - 1);
+            shift[k] = (unit(rng) - 0.5f) * 2.4f * static_cast<float>(kSizes[k]);  // wraps either way
+        }
+        if (step % 50 == 7) shift[step % 4] = oddShifts[(step / 50) % 4];
+        if (step % 50 == 9) nominal[1] = static_cast<float>(mirrored[1].writeIndex()) + 1.0f;  // p of -0 / rounding
+        readCubic4(lanes, nominal, shift, out);
+        for (int k = 0; k < 4; ++k) {
+            const float expected = plain[k].readCubic(plain[k].position(nominal[k], shift[k]));
+            ASSERT_EQ(std::memcmp(&out[k], &expected, sizeof(float)), 0)
+                << "step " << step << " lane " << k << ": " << out[k] << " vs " << expected;
+            const float v = sample(rng);
+            plain[k].push(v);
+            mirrored[k].push(v);
+        }
+    }
 }
 
 }  // namespace
