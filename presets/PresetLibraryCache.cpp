@@ -14,8 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Coarser than the clock tick of any local or network file system we expect.
-constexpr auto kSettleTime = std::chrono::seconds(2);
+// Coarser than the timestamp tick of the usual local file systems (ext4, XFS, Btrfs,
+// tmpfs, NTFS). A file system with two-second times can hide an edit made within the
+// same tick as our read until the next change of the folder.
+constexpr auto kSettleTime = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -105,12 +107,13 @@ bool PresetLibraryCache::rescanFolder() {
         if (!exists) continue;
 
         const auto old = mFiles.find(path);
-        if (old != mFiles.end() && old->second.stamp == stamp && isSettled(stamp.time)) {
+        if (old != mFiles.end() && old->second.stamp == stamp && old->second.settled) {
             seen.emplace(std::move(path), std::move(old->second));
             continue;
         }
         UserPreset preset;
-        CachedFile file{stamp, PresetStore::readPresetFile(path, preset) ? std::move(preset.name) : std::string()};
+        CachedFile file{stamp, isSettled(stamp.time),
+                        PresetStore::readPresetFile(path, preset) ? std::move(preset.name) : std::string()};
         changed = changed || old == mFiles.end() || old->second.name != file.name;
         seen.emplace(std::move(path), std::move(file));
     }

@@ -41,6 +41,7 @@ private:
     };
     struct CachedFile {
         FileStamp stamp;
+        bool settled = false;  // old enough when read that a change must move the stamp
         std::string name;  // empty: unreadable or nameless, not listed
     };
 
@@ -48,8 +49,8 @@ private:
     bool rescanFolder();
     bool rereadFavourites();
     static FileStamp stampOf(const std::filesystem::path& path, bool& exists);
-    // A time this recent may still change within the file system's clock tick
-    // without the time moving: such a stamp is not trusted until it has aged.
+    // A time this recent may still change within the file system's timestamp tick
+    // without the time moving: what was read under it is read again at the next check.
     bool isSettled(std::filesystem::file_time_type t) const;
 
     std::string mFolder;

@@ -1,0 +1,151 @@
+// What the open preset panel costs the editor per frame, with 0, 300 and 1000 user
+// presets in the folder: each iteration is one editor frame (OnFrame, then a full
+// offscreen render), and the panel's own OnFrame and Draw are timed inside it.
+// "panel_ms" is the panel's share of a frame in milliseconds (the target is below
+// 0.5 at 1000 presets); "open_ms" the one-off first read of the folder; "frame_ms"
+// the whole frame, software rasterising included.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dsp/stars/EditorCommandQueue.h"
+#include "editor/EditorColors.h"
+#include "editor/EditorContext.h"
+#include "editor/PresetManagerControl.h"
+#include "editor/PresetSelection.h"
+#include "graphics/IEditorDelegate.h"
+#include "graphics/IGraphics.h"
+#include "graphics/offscreen/OffscreenRenderer.h"
+#include "plugin/AbCompareState.h"
+#include "plugin/ParameterEditor.h"
+#include "plugin/ParameterStore.h"
+#include "plugin/Parameters.h"
+#include "plugin/SkyFeedBuffer.h"
+#include "presets/AtomicFileWrite.h"
+#include "presets/FactoryPresets.h"
+#include "presets/PresetFileFormat.h"
+#include "presets/PresetStore.h"
+
+namespace {
+
+using namespace halcyra;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// The plug-in as the panel sees it, with its presets in a folder of its own.
+class BenchContext : public EditorContext, public ParameterEditor, public IEditorDelegate {
+public:
+    explicit BenchContext(const std::string& folder) : store_(folder) {}
+
+    double paramValue(int index) const override { return params_.get(index); }
+    ParameterEditor& parameterEditor() override { return *this; }
+    SkyFeedReader& skyFeedReader() override { return reader_; }
+    double sampleRate() const override { return 48000.0; }
+    EditorCommandQueue& commandQueue() override { return queue_; }
+    PresetStore& presetStore() override { return store_; }
+    AbCompareState& abCompare() override { return ab_; }
+    std::string resourcePath(const std::string&) const override { return {}; }
+    void openWithSystem(const std::string&) override {}
+
+    double value(int index) const override { return params_.get(index); }
+    double setFromPlugin(int index, double value) override { return toNormalized(index, params_.set(index, value)); }
+
+    void BeginEdit(int) override {}
+    void SetParameterFromUI(int index, double normalized) override { params_.setNormalized(index, normalized); }
+    void EndEdit(int) override {}
+    double GetParamNormalized(int index) const override { return params_.getNormalized(index); }
+    double GetParamDefaultNormalized(int index) const override { return toNormalized(index, paramInfo(index).defaultValue); }
+
+private:
+    ParameterStore params_;
+    SkyFeedTripleBuffer feed_;
+    SkyFeedReader reader_{feed_};
+    EditorCommandQueue queue_;
+    PresetStore store_;
+    AbCompareState ab_;
+};
+
+// The panel with a stopwatch around its own per-frame work.
+class TimedPanel : public PresetManagerControl {
+public:
+    using PresetManagerControl::PresetManagerControl;
+    void OnFrame(double dt) override {
+        const auto t0 = Clock::now();
+        PresetManagerControl::OnFrame(dt);
+        spent += Clock::now() - t0;
+    }
+    void Draw(Canvas& g) override {
+        const auto t0 = Clock::now();
+        PresetManagerControl::Draw(g);
+        spent += Clock::now() - t0;
+    }
+    Clock::duration spent{};
+};
+
+void BM_PresetPanelFrame(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const fs::path folder = fs::temp_directory_path() / ("halcyra-panel-bench-" + std::to_string(std::random_device{}()));
+    fs::create_directories(folder);
+    std::vector<std::string> favourites;
+    for (int i = 0; i < count; ++i) {
+        const std::string number = std::to_string(1000 + i);
+        const std::string name = "Preset " + number;
+        // Written directly: the store's own save looks for the name first, which at
+        // this count would turn the set-up quadratic.
+        writeFileReplacing(folder / ("p" + number + ".halcyrapreset"),
+                           formatPresetFile(UserPreset{name, {{"size", 0.5}, {"level", i / 1000.0}}}));
+        if (i % 10 == 0) favourites.push_back(name);
+    }
+
+    {
+        BenchContext ctx(folder.string());
+        ctx.presetStore().writeFavourites(favourites);
+        IGraphics ui(&ctx, 760, 560, 60, 1.0f);
+        ui.AttachPanelBackground(kWindowColor);
+        std::vector<std::string> factoryNames;
+        for (const FactoryPreset& p : kFactoryPresets) factoryNames.emplace_back(p.name);
+        auto* panel = static_cast<TimedPanel*>(ui.AttachControl(
+            new TimedPanel(ui.GetBounds(), ctx, std::make_shared<PresetSelection>(ctx, std::move(factoryNames)))));
+        panel->Show();
+        const auto openStart = Clock::now();
+        ctx.presetStore().library();  // what opening the panel first costs: reading the folder
+        const double openMs = std::chrono::duration<double, std::milli>(Clock::now() - openStart).count();
+        // Halfway down the list, where every visible row is a user preset.
+        const IRECT list = panel->ListRect();
+        for (int i = 0; i < count / 4; ++i) ui.OnMouseWheel(list.MW(), list.MH(), IMouseMod(), -1.0f);
+
+        // A few rechecks until the files' times are old enough to be trusted, so the
+        // loop sees the steady state.
+        OffscreenRenderer renderer;
+        if (!renderer.Render(ui)) state.SkipWithError("offscreen rendering is not available");
+        for (int i = 0; i < 3; ++i) {
+            std::this_thread::sleep_for(PresetLibraryCache::kDefaultRecheckInterval);
+            renderer.Render(ui);
+        }
+        panel->spent = {};
+        const auto start = Clock::now();
+        std::int64_t frames = 0;
+        for (auto _ : state) {
+            ui.OnFrame(1.0 / 60.0);
+            renderer.Render(ui);
+            ++frames;
+        }
+        const auto ms = [&](Clock::duration d) {
+            return std::chrono::duration<double, std::milli>(d).count() / static_cast<double>(std::max<std::int64_t>(frames, 1));
+        };
+        state.counters["panel_ms"] = ms(panel->spent);
+        state.counters["frame_ms"] = ms(Clock::now() - start);
+        state.counters["open_ms"] = openMs;
+    }
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+}
+BENCHMARK(BM_PresetPanelFrame)->Arg(0)->Arg(300)->Arg(1000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
