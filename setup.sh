@@ -17,6 +17,7 @@ packages=(
   xvfb xauth
   xdg-utils                         # opening the manual and the web site
   fonts-roboto-unhinted
+  fonts-dejavu-core fonts-droid-fallback # glyph fallbacks for names in any script
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev                # reading moduleinfo.json in the tests
   groff ghostscript                 # user manual PDF

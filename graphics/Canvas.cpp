@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics/EmbeddedFonts.h"
 #include "graphics/FontTable.h"
 #include "nanovg.h"
 
@@ -73,6 +74,15 @@ void Canvas::SyncFonts(const FontTable& fonts) {
         if (s.id == kDefaultFontId) mFallbackFont = handle;
     }
     if (mFallbackFont < 0 && !mFontHandles.empty()) mFallbackFont = mFontHandles.begin()->second;
+
+    // Characters a face lacks are drawn from the wide-coverage faces, not as boxes.
+    for (const auto& [id, handle] : mFontHandles) {
+        for (std::string_view fallbackId : kGlyphFallbackFontIds) {
+            const auto fallback = mFontHandles.find(std::string(fallbackId));
+            if (fallback != mFontHandles.end() && fallback->second != handle)
+                nvgAddFallbackFontId(mVg, handle, fallback->second);
+        }
+    }
 }
 
 void Canvas::SetPaint(const IPattern& p, bool fill) {

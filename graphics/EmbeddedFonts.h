@@ -1,5 +1,5 @@
-// The two TrueType fonts compiled into the plug-in, so the editor never depends on
-// what the user's system has installed.
+// The TrueType fonts compiled into the plug-in, so the editor never depends on what
+// the user's system has installed.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,12 @@ struct EmbeddedFont {
     std::span<const unsigned char> data;
 };
 
-// "Roboto-Regular" (the default and fallback face) and "Unbounded".
+// Wide-coverage faces every other font falls back to, glyph by glyph and in this
+// order, for the characters it lacks: symbols, Armenian, Hebrew, Arabic and more from
+// DejaVu Sans, then Chinese, Japanese and Korean from Droid Sans Fallback.
+inline constexpr std::string_view kGlyphFallbackFontIds[] = {"DejaVuSans", "DroidSansFallback"};
+
+// "Roboto-Regular" (the default face), "Unbounded" and the glyph fallbacks.
 std::span<const EmbeddedFont> EmbeddedFonts();
 
 // The embedded font with this id or resource file name, or nullptr.

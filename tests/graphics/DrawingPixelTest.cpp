@@ -179,7 +179,7 @@ TEST(TextDrawing, EmbeddedFontDrawsGlyphsInsideTheirRectangleAndScalesWithTheCan
     EXPECT_LT(ratio, 4.8);
 }
 
-TEST(TextDrawing, BothRegisteredFontsDifferAndUnknownIdsFallBackToRoboto) {
+TEST(TextDrawing, FontsDifferUnknownIdsFallBackToRobotoAndMissingGlyphsToTheWideFaces) {
     const IText roboto(40, kWhite, "Roboto-Regular");
     const TextPixels r = RenderText("Weather", roboto, 1.0f);
     const TextPixels u = RenderText("Weather", IText(40, kWhite, "Unbounded"), 1.0f);
@@ -189,6 +189,16 @@ TEST(TextDrawing, BothRegisteredFontsDifferAndUnknownIdsFallBackToRoboto) {
     EXPECT_GT(u.maxX - u.minX, (r.maxX - r.minX) * 1.15);
     EXPECT_EQ(fallback.inside, r.inside);
     EXPECT_EQ(fallback.minX, r.minX);
+
+    // Characters Roboto lacks come from the wide-coverage faces, not boxes: a cloud,
+    // Armenian and Hebrew letters from DejaVu Sans, "rain" in Chinese from Droid.
+    for (const auto& [text, face] : {std::pair{"\u2601", "DejaVuSans"}, std::pair{"\u0531\u05d0", "DejaVuSans"},
+                                     std::pair{"\u96e8", "DroidSansFallback"}}) {
+        const TextPixels wide = RenderText(text, IText(40, kWhite, face), 1.0f);
+        const TextPixels viaRoboto = RenderText(text, roboto, 1.0f);
+        EXPECT_GT(wide.inside, 200) << text;
+        EXPECT_EQ(viaRoboto.inside, wide.inside) << text;
+    }
 }
 
 TEST(TextDrawing, HorizontalAlignmentPlacesTextAtTheNearAndFarEdges) {
