@@ -165,6 +165,16 @@ TEST_F(RenderTool, StateFileRestoresSettings) {
     for (std::size_t i = 2000; i < samples.size(); ++i) later = std::max(later, std::fabs(samples[i]));
     EXPECT_GT(std::fabs(samples[0]), 0.1f);
     EXPECT_LT(later, 1e-6f);
+
+    // Settings come before the preset: an unlocked Mix is recalled, whatever the order given.
+    ASSERT_EQ(run("--tail 0 --rate 8000 --preset Storm --set 'Mix Lock=Unlocked' --state-out '" + path("c.bin") +
+                  "' impulse '" + path("c.wav") + "'").exitCode, 0);
+    std::ifstream state(path("c.bin"), std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(state)), std::istreambuf_iterator<char>());
+    ASSERT_EQ(bytes.size(), 164u);
+    double mix = 0.0;
+    std::memcpy(&mix, bytes.data() + 8, 8);
+    EXPECT_DOUBLE_EQ(mix, 42.0);
 }
 
 }  // namespace

@@ -119,6 +119,7 @@ std::string renderUsage() {
            "  --mono             play the input as a mono track (stereo output as always)\n"
            "  --set NAME=VALUE   parameter by display name, value in its units or an item text\n"
            "                     (e.g. --set Size=0.8 --set Events=Comet); applied before the first block\n"
+           "                     and before a preset, so --set \"Mix Lock=Unlocked\" lets it recall Mix\n"
            "  --state-in FILE    restore a saved state first; --state-out FILE saves it after rendering\n"
            "  --tail SECONDS     extra output after the input ends (default 0 for impulse, 4 otherwise)\n"
            "  --preset NAME      recall a factory preset; --user-preset NAME loads a user preset\n"

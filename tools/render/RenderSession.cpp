@@ -124,9 +124,10 @@ RenderSummary runRender(const RenderOptions& options, const std::string& executa
 
     if (!options.stateIn.empty() && instance.restoreState(readBytes(options.stateIn)) != Steinberg::kResultOk)
         throw HostError("state file '" + options.stateIn + "' is not a complete state of this effect");
+    // Settings first, so that "Mix Lock" given with --set rules the recall that follows.
+    for (const auto& [name, value] : options.assignments) applyAssignment(instance, name, value);
     if (!options.factoryPreset.empty()) recallPreset(instance, "factory", options.factoryPreset);
     if (!options.userPreset.empty()) recallPreset(instance, "user", options.userPreset);
-    for (const auto& [name, value] : options.assignments) applyAssignment(instance, name, value);
 
     const double tail = options.tailSeconds.value_or(input.impulse ? 0.0 : kDefaultTailSeconds);
     const std::int64_t inputFrames = input.audio.frames();
