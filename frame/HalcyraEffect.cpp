@@ -211,22 +211,16 @@ void HalcyraEffect::renderBlock(Sample* const* in, int numIn, Sample* const* out
         // Inputs go through the scratch first: it converts 32-bit audio and keeps the
         // block safe when the host hands the same memory for input and output.
         for (int c = 0; c < numIn; ++c) std::copy_n(in[c] + done, n, scratch_.in(c));
-        if (bypass) {
-            for (int c = 0; c < playedOut; ++c) {
-                if (numIn > 0) std::copy_n(scratch_.in(std::min(c, numIn - 1)), n, scratch_.out(c));
-                else std::fill_n(scratch_.out(c), n, 0.0);
-            }
-        } else {
-            BlockIO io;
-            io.inputs = scratch_.inputs();
-            io.outputs = scratch_.outputs();
-            io.numInputs = numIn;
-            io.numOutputs = playedOut;
-            io.numFrames = n;
-            io.sampleRate = sampleRate_;
-            io.tempo = tempo;
-            plugin_.processBlock(io);
-        }
+        BlockIO io;
+        io.inputs = scratch_.inputs();
+        io.outputs = scratch_.outputs();
+        io.numInputs = numIn;
+        io.numOutputs = playedOut;
+        io.numFrames = n;
+        io.sampleRate = sampleRate_;
+        io.tempo = tempo;
+        io.bypass = bypass;
+        plugin_.processBlock(io);
         for (int c = 0; c < playedOut; ++c) {
             const double* src = scratch_.out(c);
             Sample* dst = out[c] + done;

@@ -61,6 +61,7 @@ void BlockDriver::fullPrepare(double sr) {
 
     outputCoefficient_ = static_cast<float>(1.0 - std::exp(-1.0 / (0.02 * sr)));
     wetStep_ = static_cast<float>(1.0 / (0.045 * sr));
+    bypassStep_ = static_cast<float>(1.0 / (0.015 * sr));
     blockCoefficients_.frames = -1;
     subBlockFrames_ = -1;
 
@@ -96,8 +97,20 @@ BlockDriver::Channels BlockDriver::connectedChannels(const BlockIO& io) {
     return ch;
 }
 
-void BlockDriver::writeSilence(const Channels& ch, int frames) {
-    for (int c = 0; c < ch.numOut; ++c) std::fill(ch.out[c], ch.out[c] + frames, 0.0);
+const double* BlockDriver::dryChannel(const Channels& ch, int outputChannel) {
+    return ch.numIn > 0 ? ch.in[std::min(outputChannel, ch.numIn - 1)] : nullptr;
+}
+
+void BlockDriver::writeUnprocessed(const Channels& ch, int frames, bool bypass) {
+    for (int c = 0; c < ch.numOut; ++c) {
+        const double* dry = bypass ? dryChannel(ch, c) : nullptr;
+        double* out = ch.out[c];
+        if (!dry) {
+            std::fill(out, out + frames, 0.0);
+            continue;
+        }
+        for (int i = 0; i < frames; ++i) out[i] = std::isfinite(dry[i]) ? dry[i] : 0.0;
+    }
 }
 
 const BlockDriver::BlockCoefficients& BlockDriver::blockCoefficients(int frames) {
@@ -164,7 +177,7 @@ void BlockDriver::process(const BlockIO& io) {
     const int frames = std::max(io.numFrames, 0);
 
     if (capacity_ < 1 || !isPlayableSampleRate(io.sampleRate)) {
-        writeSilence(ch, frames);
+        writeUnprocessed(ch, frames, io.bypass);
         return;
     }
     ++trace_.blocks;
@@ -183,6 +196,8 @@ void BlockDriver::process(const BlockIO& io) {
 
     const BlockCoefficients& k = blockCoefficients(frames);
     const bool wasPrimed = primed_;
+    const float bypassTarget = io.bypass ? 1.0f : 0.0f;
+    if (!wasPrimed) bypassAmount_ = bypassTarget;
     smoothBlockValues(k);
     smoothStarControls(wasPrimed, k);
     ++trace_.blockSmoothings;
@@ -227,7 +242,7 @@ void BlockDriver::process(const BlockIO& io) {
         width_.process(left, right, n);
         shelf_.process(left, right, n, lowShelfFrequency_, lowShelfGainDb_, sampleRate_);
 
-        mixOutput(ch, offset, n, settings.mixFraction, targetGain, tally);
+        mixOutput(ch, offset, n, settings.mixFraction, targetGain, bypassTarget, tally);
         offset += n;
     }
     trace_.lastSubBlockCount = subBlocks;
@@ -310,40 +325,52 @@ void BlockDriver::measureReverbLevel(int n) {
     meters_.reverbLevel += (q - meters_.reverbLevel) * 0.3f;
 }
 
-void BlockDriver::mixOutput(const Channels& ch, int offset, int n, float wetTarget, float targetGain, OutputTally& tally) {
+void BlockDriver::mixOutput(const Channels& ch, int offset, int n, float wetTarget, float targetGain, float bypassTarget,
+                            OutputTally& tally) {
     const float* mono = mono_.data();
     const float* left = reverbLeft_.data();
     const float* right = reverbRight_.data();
     const float step = wetStep_;
     const float c = outputCoefficient_;
+    const float bypassStep = bypassStep_;
     float wet = wet_;
     float gain = outputGain_;
+    float bypass = bypassAmount_;
     double* outL = ch.numOut >= 1 ? ch.out[0] + offset : nullptr;
     double* outR = ch.numOut >= 2 ? ch.out[1] + offset : nullptr;
+    const double* dryL = dryChannel(ch, 0);
+    const double* dryR = dryChannel(ch, 1);
+    if (dryL) dryL += offset;
+    if (dryR) dryR += offset;
 
     for (int i = 0; i < n; ++i) {
-        if (wet != wetTarget) {
-            const float d = wetTarget - wet;
-            if (std::fabs(d) <= step) wet = wetTarget;
-            else wet += d > 0.0f ? step : -step;
-        }
+        if (wet != wetTarget) wet = rampToward(wet, wetTarget, step);
         const float dry = (1.0f - wet) * mono[i];
         const float pL = softClip(wet * left[i] + dry);
         const float pR = softClip(wet * right[i] + dry);
         gain += (targetGain - gain) * c;
-        float l = gain * pL;
-        float r = gain * pR;
-        if (!std::isfinite(l)) l = 0.0f;
-        if (!std::isfinite(r)) r = 0.0f;
+        double l = gain * pL;
+        double r = gain * pR;
+        if (bypass != bypassTarget) bypass = rampToward(bypass, bypassTarget, bypassStep);
+        if (bypass > 0.0f) {
+            // Read before the write below: the input may share the output's memory.
+            const double inL = dryL ? dryL[i] : 0.0;
+            const double inR = dryR ? dryR[i] : 0.0;
+            l = (1.0 - bypass) * l + bypass * inL;  // exactly the input once bypass is 1
+            r = (1.0 - bypass) * r + bypass * inR;
+        }
+        if (!std::isfinite(l)) l = 0.0;
+        if (!std::isfinite(r)) r = 0.0;
         if (outL) outL[i] = l;
         if (outR) outR[i] = r;
-        tally.peakLeft = std::max(tally.peakLeft, std::fabs(l));
-        tally.peakRight = std::max(tally.peakRight, std::fabs(r));
-        tally.sumLeft += static_cast<double>(l) * l;
-        tally.sumRight += static_cast<double>(r) * r;
+        tally.peakLeft = std::max(tally.peakLeft, static_cast<float>(std::fabs(l)));
+        tally.peakRight = std::max(tally.peakRight, static_cast<float>(std::fabs(r)));
+        tally.sumLeft += l * l;
+        tally.sumRight += r * r;
     }
     wet_ = wet;
     outputGain_ = gain;
+    bypassAmount_ = bypass;
 }
 
 void BlockDriver::updateMeters(const OutputTally& tally, int frames, const BlockCoefficients& k) {

@@ -69,7 +69,9 @@ private:
     void resetMeters();
 
     static Channels connectedChannels(const BlockIO& io);
-    static void writeSilence(const Channels& ch, int frames);
+    // The input channel a bypassed output channel carries; null for silence.
+    static const double* dryChannel(const Channels& ch, int outputChannel);
+    static void writeUnprocessed(const Channels& ch, int frames, bool bypass);
     const BlockCoefficients& blockCoefficients(int frames);
     float subBlockCoefficient(int n);
     float outputTargetGain();
@@ -80,7 +82,8 @@ private:
     ReverbSettings mapWeather(int monitor) const;
     void applySettings(const ReverbSettings& s, bool speakers);
     void measureReverbLevel(int n);
-    void mixOutput(const Channels& ch, int offset, int n, float wetTarget, float targetGain, OutputTally& tally);
+    void mixOutput(const Channels& ch, int offset, int n, float wetTarget, float targetGain, float bypassTarget,
+                   OutputTally& tally);
     void updateMeters(const OutputTally& tally, int frames, const BlockCoefficients& k);
     void publishSnapshot();
 
@@ -126,6 +129,7 @@ private:
     // the target. Later resets keep ramping from the last wet amount.
     bool wetJumpPending_ = true;
     float outputGain_ = 1.0f;
+    float bypassAmount_ = 0.0f;  // 0 plays the processed output, 1 the input
     bool primed_ = false;
 
     // Fixed internal settings.
@@ -140,6 +144,7 @@ private:
     // Per-prepare constants and caches of per-block arithmetic.
     float outputCoefficient_ = 0;  // one pole per sample, 20 ms
     float wetStep_ = 0;            // full scale in 45 ms
+    float bypassStep_ = 0;         // full scale in 15 ms
     BlockCoefficients blockCoefficients_;
     int subBlockFrames_ = -1;
     float subBlockCoefficient_ = 0;

@@ -12,6 +12,10 @@ struct BlockIO {
     int numFrames = 0;
     double sampleRate = 0.0;
     double tempo = 0.0;                      // host tempo in BPM; <= 0 when unknown
+    // The host's bypass switch. The driver crossfades between its output and the
+    // input (channel for channel) over 15 ms and keeps the engines running, so
+    // switching either way is click-free and the tail is live when bypass ends.
+    bool bypass = false;
 };
 
 }  // namespace halcyra

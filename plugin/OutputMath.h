@@ -6,6 +6,13 @@
 
 namespace halcyra {
 
+// One step of a linear ramp: moves by at most `step` and lands exactly on the target.
+inline float rampToward(float value, float target, float step) {
+    const float d = target - value;
+    if (std::fabs(d) <= step) return target;
+    return d > 0.0f ? value + step : value - step;
+}
+
 // Level settings at or below -47 dB count as off.
 inline float levelDbToGain(float db) { return db <= -47.0f ? 0.0f : static_cast<float>(std::pow(10.0, db / 20.0)); }
 

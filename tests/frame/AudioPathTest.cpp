@@ -1,5 +1,5 @@
 // What comes out: layouts agree, sample sizes agree, bad input stays contained,
-// bypass passes the input, host changes land before the block, nothing allocates.
+// bypass passes the input and switches softly, host changes land before the block, nothing allocates.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -105,6 +105,38 @@ TEST(AudioPath, BypassPassesTheInputToBothOutputs) {
         EXPECT_EQ(maxDifference(y.left, x), 0.0) << channels;
         EXPECT_EQ(maxDifference(y.right, channels == 1 ? x : other), 0.0) << channels;
         EXPECT_EQ(p->controller()->getParamNormalized(kBypassId), 1.0);
+    }
+
+    // Switched every four blocks on a steady tone: no output step larger than the
+    // processed sound or the tone make themselves, and the reverb keeps running while
+    // bypassed, so once a release has faded in the output is the unbypassed one exactly.
+    constexpr int kBlock = 480, kBlocks = 64;
+    std::vector<double> tone(kBlock * kBlocks);
+    for (std::size_t i = 0; i < tone.size(); ++i) tone[i] = 0.4 * std::sin(2.0 * M_PI * 220.0 * i / 48000.0);
+    ProcessSettings s;
+    s.doublePrecision = true;
+    auto plain = startedInstance(s);
+    auto switched = startedInstance(s);
+    const Stereo reference = render(*plain, {tone, tone}, kBlock, true);
+    Stereo y;
+    for (int b = 0; b < kBlocks; ++b) {
+        switched->queueParameter(kBypassId, (b / 4) % 2);
+        const std::vector<double> chunk(tone.begin() + b * kBlock, tone.begin() + (b + 1) * kBlock);
+        const Stereo part = render(*switched, {chunk, chunk}, kBlock, true);
+        y.left.insert(y.left.end(), part.left.begin(), part.left.end());
+        y.right.insert(y.right.end(), part.right.begin(), part.right.end());
+    }
+    const auto maxStep = [](const std::vector<double>& v) {
+        double m = 0.0;
+        for (std::size_t i = 1; i < v.size(); ++i) m = std::max(m, std::fabs(v[i] - v[i - 1]));
+        return m;
+    };
+    const double allowed = 1.2 * std::max({maxStep(reference.left), maxStep(reference.right), maxStep(tone)});
+    EXPECT_LE(maxStep(y.left), allowed);
+    EXPECT_LE(maxStep(y.right), allowed);
+    for (int b = 8; b < kBlocks; b += 8) {
+        const std::size_t from = static_cast<std::size_t>(b + 2) * kBlock, to = from + 2 * kBlock;
+        for (std::size_t i = from; i < to; ++i) ASSERT_EQ(y.left[i], reference.left[i]) << i;
     }
 }
 

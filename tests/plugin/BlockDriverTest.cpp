@@ -55,6 +55,12 @@ TEST(BlockDriver, BlockBeforeFirstResetIsExactSilence) {
     EXPECT_EQ(rig.plugin.blockTrace().snapshotsPublished, 0u);
     EXPECT_FALSE(rig.plugin.skyFeedReader().poll());
     EXPECT_EQ(rig.plugin.preparedSampleRate(), 0.0);
+
+    // Bypassed, the input still comes through.
+    rig.bypass = true;
+    rig.run();
+    EXPECT_EQ(rig.outL, rig.inL);
+    EXPECT_EQ(rig.outR, rig.inR);
 }
 
 TEST(BlockDriver, UnusableSampleRatesLeaveThePluginSilent) {

@@ -15,6 +15,7 @@ struct DriverRig {
     int numInputs = 2;
     int numOutputs = 2;
     double sampleRate = 48000.0;
+    bool bypass = false;
 
     void resize(int frames) {
         inL.assign(frames, 0.0);
@@ -27,7 +28,7 @@ struct DriverRig {
     void run() {
         const double* ins[] = {inL.data(), inR.data()};
         double* outs[] = {outL.data(), outR.data()};
-        BlockIO io{ins, outs, numInputs, numOutputs, static_cast<int>(inL.size()), sampleRate, 120.0};
+        BlockIO io{ins, outs, numInputs, numOutputs, static_cast<int>(inL.size()), sampleRate, 120.0, bypass};
         plugin.processBlock(io);
     }
 
