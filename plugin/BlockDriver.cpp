@@ -11,12 +11,6 @@
 
 namespace halcyra {
 
-namespace {
-// How far the tail of the longest star voice reaches past the last input:
-// its longest decay (4 s) plus the time a voice needs to end (2.5 s).
-constexpr double kStarTailSeconds = 4.0 + 2.5;
-}  // namespace
-
 BlockDriver::BlockDriver(const ParameterStore& parameters, EditorCommandQueue& commands, SkyFeedTripleBuffer& feed)
     : params_(parameters), commands_(commands), feed_(feed) {
     // A fixed setting, so its gain is worked out once rather than every block.
@@ -149,7 +143,7 @@ double BlockDriver::tailSeconds() const {
     // covers the longer of the decay now running and the one Size heads for.
     const double headingFor = 9.3 * params_.get(kSize) + 1.2;
     const double running = decayTime_.load(std::memory_order_relaxed);
-    return 2.0 * std::max(running, headingFor) + kStarTailSeconds;
+    return 2.0 * std::max(running, headingFor) + starTailSeconds();
 }
 
 DriverState BlockDriver::state() const {
@@ -220,14 +214,13 @@ void BlockDriver::process(const BlockIO& io) {
         }
         applySettings(settings, speakers);
         copySkyTargets(settings);
-        detectOnsets(n);
-        updateOnsetGain(settings, n);
 
         reverb_.process(reverbInput(n), n, reverbLeft_.data(), reverbRight_.data());
         drift_.process(reverbLeft_.data(), reverbRight_.data(), n);
         measureReverbLevel(n);
 
         processStars(settings, n);
+        updateOnsetGain(settings, n);
         updateStarFeedback(n);
 
         float* left = reverbLeft_.data();

@@ -12,7 +12,6 @@
 #include "dsp/reverb/ReverbEngine.h"
 #include "dsp/reverb/ReverbSettings.h"
 #include "dsp/stars/EditorCommandQueue.h"
-#include "dsp/stars/OnsetDetector.h"
 #include "dsp/stars/StarEngine.h"
 #include "plugin/BlockIO.h"
 #include "plugin/DriverProbe.h"
@@ -98,12 +97,12 @@ private:
     void smoothStarControls(bool primed, const BlockCoefficients& k);
     void writeStarBlockSettings(double tempo);
     void copySkyTargets(const ReverbSettings& s);
-    void detectOnsets(int n);
     void updateOnsetGain(const ReverbSettings& s, int n);
     const float* reverbInput(int n);
     void processStars(const ReverbSettings& s, int n);
     void updateStarFeedback(int n);
     void fillStarSnapshot(SkyFeed& feed);
+    double starTailSeconds() const;
 
     const ParameterStore& params_;
     EditorCommandQueue& commands_;
@@ -152,16 +151,18 @@ private:
     float cachedOutputGain_ = 1.0f;
 
     // Star path.
-    OnsetDetector onsets_;
     StarEngine stars_;
     const float starLevelADb_ = 0.0f;  // fixed star output level
     float starGainA_ = 1.0f;
     float level_ = 0.5f, character_ = 0.5f, starMix_ = 0.0f;  // smoothed per block
-    float onsetActivity_ = 0.0f, onsetRatio_ = 0.0f, onsetLevel_ = 0.0f;
     // Samples of star feedback the previous sub-block left; beyond them it is stale.
     int starFeedbackFrames_ = 0;
     int onsetGainFrames_ = -1;
     float onsetGainCoefficient_ = 0.0f;
+    // What the last block used, for tail queries from other threads: the smoothed
+    // Character may lag the parameter, and the tempo sets a response in beats.
+    std::atomic<float> blockCharacter_{0.5f};
+    std::atomic<double> blockTempo_{120.0};
 
     // Decay time of the running mapping, for tail queries from other threads.
     std::atomic<float> decayTime_{3.0f};

@@ -1,5 +1,5 @@
-// The star path's places in the block driver: onset detection on the mono input,
-// the star engine after the reverb, its feedback into the reverb input, 0.7 of it
+// The star path's places in the block driver: the star engine after the reverb
+// (it reads the mono input for its onset detector), its feedback into the reverb input, 0.7 of it
 // in the wet signal, editor commands, and the star fields of the snapshot.
 #include <algorithm>
 #include <cmath>
@@ -20,7 +20,6 @@ constexpr std::uint32_t kEventSeed = 0x51C0FFEE;
 }  // namespace
 
 void BlockDriver::prepareStarPath(double sampleRate) {
-    onsets_.prepare(sampleRate);
     stars_.prepare(sampleRate, kCapacity, kSkySeed, kEventSeed);
     starFeedbackFrames_ = 0;
     onsetGainFrames_ = -1;
@@ -45,7 +44,6 @@ void BlockDriver::recalibrateMapping() {
 }
 
 void BlockDriver::clearStarPath() {
-    onsets_.clear();
     stars_.clear();
     std::fill(starFeedback_.begin(), starFeedback_.end(), 0.0f);
     starFeedbackFrames_ = 0;
@@ -102,16 +100,23 @@ void BlockDriver::writeStarBlockSettings(double tempo) {
     b.decaySeconds = static_cast<float>(params_.get(kDecay));
     b.responseMs = starResponseMs(params_.get(kResponse), asInt(params_.get(kResponseMode)), tempo);
     stars_.setBlockSettings(b);
+    blockCharacter_.store(b.character, std::memory_order_relaxed);
+    blockTempo_.store(tempo, std::memory_order_relaxed);
+}
+
+double BlockDriver::starTailSeconds() const {
+    // The longer of what the last block ran with and what the parameters now ask for.
+    StarBlockSettings b;
+    const float character = std::clamp(static_cast<float>(params_.get(kCharacter)), 0.0f, 1.0f);
+    b.character = std::min(character, blockCharacter_.load(std::memory_order_relaxed));
+    b.attackMs = static_cast<float>(params_.get(kAttack));
+    b.decaySeconds = static_cast<float>(params_.get(kDecay));
+    b.responseMs = starResponseMs(params_.get(kResponse), asInt(params_.get(kResponseMode)),
+                                  blockTempo_.load(std::memory_order_relaxed));
+    return StarEngine::longestStarSeconds(b);
 }
 
 void BlockDriver::copySkyTargets(const ReverbSettings& s) { stars_.setSkyTargets(s.skyTargets); }
-
-void BlockDriver::detectOnsets(int n) {
-    onsets_.process(mono_.data(), n);
-    onsetActivity_ = onsets_.activity();
-    onsetRatio_ = onsets_.ratio();
-    onsetLevel_ = onsets_.level();
-}
 
 void BlockDriver::updateOnsetGain(const ReverbSettings& s, int n) {
     if (n != onsetGainFrames_) {
@@ -119,7 +124,8 @@ void BlockDriver::updateOnsetGain(const ReverbSettings& s, int n) {
         onsetGainCoefficient_ = static_cast<float>(1.0 - std::exp(-n / (0.3 * sampleRate_)));
     }
     const float k = s.onsetBoost;
-    const float target = k > 0.0f ? (k * std::sqrt(std::max(onsetActivity_, 0.0f)) + 1.0f) / (k + 1.0f) : 1.0f;
+    const float a = std::max(stars_.onsetActivity(), 0.0f);
+    const float target = k > 0.0f ? (k * std::sqrt(a) + 1.0f) / (k + 1.0f) : 1.0f;
     meters_.onsetGain += (target - meters_.onsetGain) * onsetGainCoefficient_;
 }
 
@@ -130,8 +136,7 @@ const float* BlockDriver::reverbInput(int n) {
 }
 
 void BlockDriver::processStars(const ReverbSettings& s, int n) {
-    stars_.process(reverb_.diffusedFeed(), n, n / sampleRate_, onsetActivity_, onsetRatio_, onsetLevel_, s,
-                   starLeft_.data(), starRight_.data());
+    stars_.process(reverb_.diffusedFeed(), mono_.data(), n, s, starLeft_.data(), starRight_.data());
 }
 
 void BlockDriver::updateStarFeedback(int n) {

@@ -15,6 +15,7 @@ void OnsetDetector::prepare(double sampleRate) {
 void OnsetDetector::clear() {
     fast_ = slow_ = 0.0f;
     activity_ = ratio_ = level_ = 0.0f;
+    windowActivity_ = windowRatio_ = 0.0f;
 }
 
 void OnsetDetector::process(const float* input, int n) {
@@ -35,6 +36,14 @@ void OnsetDetector::process(const float* input, int n) {
     }
     activity_ = maxActivity;
     ratio_ = maxRatio;
+    windowActivity_ = std::max(windowActivity_, maxActivity);
+    windowRatio_ = std::max(windowRatio_, maxRatio);
+}
+
+OnsetValues OnsetDetector::takeWindow() {
+    const OnsetValues values{windowActivity_, windowRatio_, level_};
+    windowActivity_ = windowRatio_ = 0.0f;
+    return values;
 }
 
 }  // namespace halcyra

@@ -23,14 +23,23 @@ void StarEngine::prepare(double sampleRate, int capacity, std::uint32_t skySeed,
     skySeed_ = skySeed;
     eventSeed_ = eventSeed;
 
+    tickLength_ = std::max(1, static_cast<int>(std::lround(kTickSeconds * sampleRate_)));
+    fadeLength_ = std::max(1, static_cast<int>(std::lround(kStealFadeSeconds * sampleRate_)));
+
+    onsets_.prepare(sampleRate_);
     tone_.prepare(sampleRate_);
-    renderer_.prepare(sampleRate_, capacity_, &hrirs_);
+    // Fading voices may need channels of their own beside the eight voices'.
+    renderer_.prepare(sampleRate_, capacity_, &hrirs_, 2 * kVoices);
     for (int i = 0; i < ShimmerLine::kLines; ++i) {
         shimmer_[i].prepare(sampleRate_, i, capacity_);
         shimmerOut_[i].assign(static_cast<std::size_t>(capacity_), 0.0f);
     }
+    fadeScratch_.assign(static_cast<std::size_t>(capacity_), 0.0f);
     for (StarVoice& voice : voices_) voice.prepare(sampleRate_);
+    for (FadingVoice& fading : fading_) fading.voice.prepare(sampleRate_);
     buildHrirs();
+    // Long enough for the last faded sample to pass the HRIR and the interaural delay.
+    holdLength_ = (hrirs_.loaded() ? hrirs_.taps() : 0) + BinauralChannel::kRingSize;
     clear();
 }
 
@@ -54,7 +63,15 @@ void StarEngine::clear() {
     for (ShimmerLine& line : shimmer_) line.clear();
     scheduler_.reset(eventSeed_);
     for (StarVoice& voice : voices_) voice.clear();
+    for (FadingVoice& fading : fading_) {
+        fading.voice.clear();
+        fading.fadeLeft = fading.holdLeft = 0;
+    }
     renderer_.clear();
+    onsets_.clear();
+    tickPhase_ = 0;
+    tickOnsets_ = OnsetValues{};
+    callActivity_ = 0.0f;
     for (PendingStart& p : pending_) p = PendingStart{};
     requestCount_ = 0;
     recent_.clear();
@@ -62,7 +79,7 @@ void StarEngine::clear() {
 }
 
 void StarEngine::enqueueRequest(int point) {
-    if (requestCount_ < kMaxRequests) requests_[requestCount_++] = point;
+    if (eventMode_ != 0 && requestCount_ < kMaxRequests) requests_[requestCount_++] = point;
 }
 
 void StarEngine::requestStarAt(float azimuthDeg, float elevationDeg) {
@@ -84,6 +101,16 @@ void StarEngine::handleCommand(const EditorCommand& command, const ReverbSetting
         skyJump(jumpSettings.skyTargets);
 }
 
+double StarEngine::longestStarSeconds(const StarBlockSettings& b) {
+    const double shape = 0.5 - std::clamp(static_cast<double>(b.character), 0.0, 1.0);
+    const double attack = std::pow(2.0, shape) * std::max(0.0, static_cast<double>(b.attackMs)) * 0.001;
+    // The envelope reaches -80 dB after h; the hard end (2.5 h, at least 0.125 s) comes later.
+    const double decay = std::pow(2.0, shape * 1.2) * std::max(0.0, static_cast<double>(b.decaySeconds));
+    const double response = std::max(0, b.responseMs) * 0.001;
+    constexpr double kPlacementSeconds = 0.02;  // HRIR and interaural delay ring, with room
+    return 2.0 * kTickSeconds + response + attack + decay + kPlacementSeconds;
+}
+
 int StarEngine::activeVoiceCount() const {
     int count = 0;
     for (const StarVoice& voice : voices_) count += voice.active() ? 1 : 0;
@@ -98,6 +125,7 @@ float StarEngine::toneFor(int point, const ReverbSettings& settings) const {
 }
 
 void StarEngine::startVoice(int slot, const StarVoiceStart& start) {
+    if (voices_[slot].active()) fading_[slot] = FadingVoice{voices_[slot], fadeLength_, holdLength_};
     StarVoiceStart s = start;
     s.attackMs = block_.attackMs;
     s.character = block_.character;
@@ -111,13 +139,35 @@ void StarEngine::startVoice(int slot, const StarVoiceStart& start) {
     recent_.add(record, static_cast<long long>(std::ceil(kRecentSeconds * sampleRate_)));
 }
 
-void StarEngine::process(const float* excitation, int n, double dt, float a, float r, float v,
-                         const ReverbSettings& settings, float* outL, float* outR) {
+void StarEngine::process(const float* excitation, const float* input, int n, const ReverbSettings& settings,
+                         float* outL, float* outR) {
     if (n <= 0) return;
     std::fill(outL, outL + n, 0.0f);
     std::fill(outR, outR + n, 0.0f);
     if (n > capacity_) return;
 
+    for (int i = 0; i < ShimmerLine::kLines; ++i) shimmer_[i].process(excitation, n, shimmerOut_[i].data());
+
+    eventCount_ = 0;
+    callActivity_ = 0.0f;
+    for (int offset = 0; offset < n;) {
+        if (tickPhase_ == 0) decide(settings);
+        const int length = std::min(n - offset, tickLength_ - tickPhase_);
+        onsets_.process(input + offset, length);
+        callActivity_ = std::max(callActivity_, onsets_.activity());
+        render(offset, length, outL, outR);
+        recent_.age(length, static_cast<long long>(std::ceil(kRecentSeconds * sampleRate_)));
+        offset += length;
+        tickPhase_ += length;
+        if (tickPhase_ == tickLength_) {
+            tickPhase_ = 0;
+            tickOnsets_ = onsets_.takeWindow();
+        }
+    }
+}
+
+void StarEngine::decide(const ReverbSettings& settings) {
+    const double dt = tickLength_ / sampleRate_;
     const float* sky = sky_.step(dt);
 
     for (int s = 0; s < kVoices; ++s) {
@@ -130,15 +180,15 @@ void StarEngine::process(const float* excitation, int n, double dt, float a, flo
         }
     }
 
-    const OnsetValues onset{a, r, v};
-    eventCount_ = 0;
+    int count = 0;
     if (eventMode_ != 0) {
-        for (int q = 0; q < requestCount_ && eventCount_ < kMaxStarEvents; ++q)
-            eventCount_ = scheduler_.request(requests_[q], onset, sky, settings, slots_, events_, eventCount_);
-        requestCount_ = 0;
+        for (int q = 0; q < requestCount_ && count < kMaxStarEvents; ++q)
+            count = scheduler_.request(requests_[q], tickOnsets_, sky, settings, slots_, tickEvents_, count);
     } else {
-        eventCount_ = scheduler_.schedule(dt, onset, sky, settings, slots_, events_, eventCount_);
+        count = scheduler_.schedule(dt, tickOnsets_, sky, settings, slots_, tickEvents_, count);
     }
+    // Requests are for the mode they were made in: none outlives a tick, nor Auto mode.
+    requestCount_ = 0;
 
     const float decaySeconds =
         static_cast<float>(std::pow(2.0, (0.5 - block_.character) * 1.2) * block_.decaySeconds);
@@ -146,7 +196,7 @@ void StarEngine::process(const float* excitation, int n, double dt, float a, flo
     for (int s = 0; s < kVoices; ++s) {
         PendingStart& p = pending_[s];
         if (!p.pending) continue;
-        p.elapsed += n;
+        p.elapsed += tickLength_;
         if (p.elapsed >= p.delay) {
             p.pending = false;
             startVoice(s, p.start);
@@ -154,8 +204,9 @@ void StarEngine::process(const float* excitation, int n, double dt, float a, flo
     }
 
     const bool immediate = block_.responseMs <= 0 || eventMode_ != 0;
-    for (int e = 0; e < eventCount_; ++e) {
-        const StarEvent& event = events_[e];
+    for (int e = 0; e < count; ++e) {
+        const StarEvent& event = tickEvents_[e];
+        if (eventCount_ < kMaxStarEvents) events_[eventCount_++] = event;
         if (event.slot < 0 || event.slot >= kVoices) continue;
         StarVoiceStart start;
         start.point = event.point;
@@ -174,28 +225,50 @@ void StarEngine::process(const float* excitation, int n, double dt, float a, flo
             p.start = start;
         }
     }
+    bindChannels();
+}
 
-    for (int i = 0; i < ShimmerLine::kLines; ++i) shimmer_[i].process(excitation, n, shimmerOut_[i].data());
-
-    bool active[kVoices];
-    int points[kVoices];
+// Voices come first, in slot order, then the fading ones: a fading voice never keeps
+// a new star from its channel.
+void StarEngine::bindChannels() {
+    bool active[2 * kVoices];
+    int points[2 * kVoices];
     for (int s = 0; s < kVoices; ++s) {
         active[s] = voices_[s].active();
         points[s] = voices_[s].point();
+        active[kVoices + s] = fading_[s].active();
+        points[kVoices + s] = fading_[s].voice.point();
     }
-    renderer_.bind(active, points, kVoices, n);
-    const float outGain = block_.level * block_.starGain;
-    for (int s = 0; s < kVoices; ++s) {
-        if (!active[s]) continue;
-        // A voice whose point found no channel waits, silent and frozen.
-        float* channel = renderer_.inputFor(points[s]);
-        if (!channel) continue;
-        StarVoice& voice = voices_[s];
-        voice.render(shimmerOut_[voice.shimmerLine()].data(), n, n, outGain, channel);
-    }
-    renderer_.render(n, outL, outR);
+    renderer_.bind(active, points, 2 * kVoices, 0);
+}
 
-    recent_.age(n, static_cast<long long>(std::ceil(kRecentSeconds * sampleRate_)));
+void StarEngine::render(int offset, int n, float* outL, float* outR) {
+    renderer_.clearInputs(n);
+    const float outGain = block_.level * block_.starGain;
+    for (StarVoice& voice : voices_) {
+        if (!voice.active()) continue;
+        // A voice whose point found no channel waits, silent and frozen.
+        float* channel = renderer_.inputFor(voice.point());
+        if (!channel) continue;
+        voice.render(shimmerOut_[voice.shimmerLine()].data() + offset, n, n, outGain, channel);
+    }
+    for (FadingVoice& fading : fading_)
+        if (fading.active()) renderFading(fading, offset, n, outGain);
+    renderer_.render(n, outL + offset, outR + offset);
+}
+
+void StarEngine::renderFading(FadingVoice& fading, int offset, int n, float outGain) {
+    const int length = std::min(n, fading.fadeLeft);
+    float* channel = renderer_.inputFor(fading.voice.point());
+    if (length > 0 && channel) {
+        float* scratch = fadeScratch_.data();
+        std::fill(scratch, scratch + length, 0.0f);
+        fading.voice.render(shimmerOut_[fading.voice.shimmerLine()].data() + offset, length, length, outGain, scratch);
+        const float step = 1.0f / static_cast<float>(fadeLength_);
+        for (int i = 0; i < length; ++i) channel[i] += scratch[i] * static_cast<float>(fading.fadeLeft - i) * step;
+    }
+    fading.fadeLeft -= length;
+    fading.holdLeft = std::max(0, fading.holdLeft - (n - length));
 }
 
 }  // namespace halcyra

@@ -1,6 +1,12 @@
-// The stars: the sky field, the scheduler, eight voices replaying three shimmer
-// lines, and binaural placement of every voice at its sky point. One instance lives
-// on the audio thread; everything is sized in prepare and nothing allocates after.
+// The stars: the onset detector, the sky field, the scheduler, eight voices replaying
+// three shimmer lines, and binaural placement of every voice at its sky point. One
+// instance lives on the audio thread; everything is sized in prepare and nothing
+// allocates after.
+//
+// Every decision (sky step, scheduling, voice starts, channel binding) is taken on a
+// fixed grid of the sample timeline, a tick of a few milliseconds, from the onset
+// values of the tick before: the same audio gives the same stars at the same samples
+// however the host cuts it into blocks.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +16,7 @@
 #include "dsp/stars/BinauralRenderer.h"
 #include "dsp/stars/EditorCommandQueue.h"
 #include "dsp/stars/HrirSet.h"
+#include "dsp/stars/OnsetDetector.h"
 #include "dsp/stars/RecentEventList.h"
 #include "dsp/stars/ShimmerLine.h"
 #include "dsp/stars/SkyField.h"
@@ -35,6 +42,10 @@ class StarEngine {
 public:
     static constexpr int kVoices = kStarSlots;
     static constexpr int kMaxRequests = 8;
+    // Length of the decision grid.
+    static constexpr double kTickSeconds = 0.004;
+    // A voice whose slot is taken fades out over this time instead of stopping dead.
+    static constexpr double kStealFadeSeconds = 0.005;
 
     StarEngine();
 
@@ -44,10 +55,17 @@ public:
     void prepare(double sampleRate, int capacity, std::uint32_t skySeed = 1337, std::uint32_t eventSeed = 0x51C0FFEE);
     void clear();
 
-    // One sub-block: n samples of the reverb's diffused feed in, n samples of stars
-    // out (overwritten). dt = n / sample rate. n above the capacity gives silence.
-    void process(const float* excitation, int n, double dt, float a, float r, float v, const ReverbSettings& settings,
-                 float* outL, float* outR);
+    // One sub-block: n samples of the reverb's diffused feed and of the mono input
+    // (for the onset detector) in, n samples of stars out (overwritten). n above the
+    // capacity gives silence.
+    void process(const float* excitation, const float* input, int n, const ReverbSettings& settings, float* outL,
+                 float* outR);
+
+    // How long after the input that lights it a star can still sound with these
+    // settings: a tick to notice the onset, the response delay (rounded up to the
+    // grid), the attack, the decay to -80 dB, and the way out through the HRIR and
+    // the interaural delay.
+    static double longestStarSeconds(const StarBlockSettings& settings);
 
     void setBlockSettings(const StarBlockSettings& settings) { block_ = settings; }
     const StarBlockSettings& blockSettings() const { return block_; }
@@ -55,7 +73,8 @@ public:
     int eventMode() const { return eventMode_; }
     void setSkyTargets(const double* targets) { sky_.setTargets(targets); }
 
-    // A star the editor asked for at `point`; ignored when 8 are waiting.
+    // A star the editor asked for at `point`; ignored when 8 are waiting and in
+    // "Auto" mode, where the scheduler alone decides.
     void enqueueRequest(int point);
 
     // Editor commands. A sky jump needs the weather mapping of the current,
@@ -72,6 +91,9 @@ public:
     const RecentEventList& recentEvents() const { return recent_; }
     bool voiceActive(int i) const { return voices_[i].active(); }
     int activeVoiceCount() const;
+    // The largest onset activity of the last process call (the driver's onset meter).
+    float onsetActivity() const { return callActivity_; }
+    int tickLength() const { return tickLength_; }
 
     // For tests and measurements.
     const SkyField& sky() const { return sky_; }
@@ -80,7 +102,7 @@ public:
     const HrirSet& hrirSet() const { return hrirs_; }
     int pendingRequests() const { return requestCount_; }
     bool startPending(int slot) const { return pending_[slot].pending; }
-    // Events made by the last process call (before any delayed start).
+    // Events made by the last process call (before any delayed start; the first 32).
     int lastEventCount() const { return eventCount_; }
     const StarEvent& lastEvent(int i) const { return events_[i]; }
     double sampleRate() const { return sampleRate_; }
@@ -93,7 +115,20 @@ private:
         StarVoiceStart start;
     };
 
+    // A stolen voice fading out, then held silent while its channel's HRIR and
+    // interaural delay ring out, so nothing is cut.
+    struct FadingVoice {
+        StarVoice voice;
+        int fadeLeft = 0;
+        int holdLeft = 0;
+        bool active() const { return fadeLeft > 0 || holdLeft > 0; }
+    };
+
     void buildHrirs();
+    void decide(const ReverbSettings& settings);
+    void bindChannels();
+    void render(int offset, int n, float* outL, float* outR);
+    void renderFading(FadingVoice& fading, int offset, int n, float outGain);
     void startVoice(int slot, const StarVoiceStart& start);
     float toneFor(int point, const ReverbSettings& settings) const;
 
@@ -102,6 +137,7 @@ private:
     std::uint32_t skySeed_ = 1337;
     std::uint32_t eventSeed_ = 0x51C0FFEE;
 
+    OnsetDetector onsets_;
     SkyField sky_;
     StarScheduler scheduler_;
     ToneCompensation tone_;
@@ -110,10 +146,20 @@ private:
     ShimmerLine shimmer_[ShimmerLine::kLines];
     std::vector<float> shimmerOut_[ShimmerLine::kLines];
     StarVoice voices_[kVoices];
+    FadingVoice fading_[kVoices];
+    std::vector<float> fadeScratch_;
+    int fadeLength_ = 1;
+    int holdLength_ = 0;
     PendingStart pending_[kVoices];
     RecentEventList recent_;
 
-    StarEvent events_[kMaxStarEvents];
+    int tickLength_ = 1;
+    int tickPhase_ = 0;            // samples of the current tick already rendered
+    OnsetValues tickOnsets_;       // what the detector saw during the last whole tick
+    float callActivity_ = 0.0f;
+
+    StarEvent tickEvents_[kMaxStarEvents];
+    StarEvent events_[kMaxStarEvents];  // this call's events, for inspection
     int eventCount_ = 0;
     VoiceSlotState slots_[kVoices];
     int requests_[kMaxRequests] = {};

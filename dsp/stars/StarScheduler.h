@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "dsp/reverb/ReverbSettings.h"
+#include "dsp/stars/OnsetDetector.h"
 
 namespace halcyra {
 
@@ -32,12 +33,6 @@ struct VoiceSlotState {
     float peak = 0.0f;
     float highestPeak = 0.0f;
     float ageSeconds = 0.0f;
-};
-
-struct OnsetValues {
-    float activity = 0.0f;  // a
-    float ratio = 0.0f;     // r
-    float level = 0.0f;     // v
 };
 
 class StarScheduler {

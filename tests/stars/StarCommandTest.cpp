@@ -19,7 +19,7 @@ TEST(StarCommands, RequestFarAboveTheSkyLandsOnTheNearestPoint) {
     engine.handleCommand(click, settings);
     ASSERT_EQ(engine.pendingRequests(), 1);
     std::vector<float> in(128, 0.0f), l(128), r(128);
-    engine.process(in.data(), 128, 128 / 48000.0, 0, 0, 0, settings, l.data(), r.data());
+    engine.process(in.data(), in.data(), 128, settings, l.data(), r.data());
     ASSERT_EQ(engine.lastEventCount(), 1);
     const int point = engine.lastEvent(0).point;
     const SkyPoints& p = skyPoints();
@@ -72,7 +72,7 @@ TEST(StarCommands, PrepareKeepsTheWeatherButRestartsTheSky) {
     engine.setSkyTargets(targets);
     std::vector<float> in(128, 0.0f), l(128), r(128);
     ReverbSettings settings;
-    for (int b = 0; b < 10; ++b) engine.process(in.data(), 128, 128 / 48000.0, 0, 0, 0, settings, l.data(), r.data());
+    for (int b = 0; b < 10; ++b) engine.process(in.data(), in.data(), 128, settings, l.data(), r.data());
     engine.prepare(44100.0, 4096);
     EXPECT_EQ(engine.sky().skyTime(), 0.0);
     EXPECT_EQ(engine.sky().targets()[0], 11.0);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <memory>
 #include <random>
+#include <set>
+#include <tuple>
 #include <vector>
 
 #include "dsp/reverb/WeatherMapping.h"
@@ -65,7 +67,70 @@ void clickEveryFewBlocks(Driver& d, unsigned block) {
         d.click(40.0f, 40.0f);
     }
 }
+
+
+// Every star the engine started, as {start sample, point, gain}, when `input` is
+// fed in blocks of `block` frames.
+std::set<std::tuple<long long, int, float>> starsAtBlockSize(const std::vector<double>& input, int block) {
+    auto d = std::make_unique<Driver>();
+    d->params.set(kEvents, 0);
+    d->params.set(kRate, 0.6);
+    std::set<std::tuple<long long, int, float>> stars;
+    std::vector<double> outL(static_cast<std::size_t>(block)), outR(outL.size());
+    long long done = 0;
+    for (std::size_t pos = 0; pos < input.size(); pos += static_cast<std::size_t>(block)) {
+        const int n = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(block), input.size() - pos));
+        const double* ins[] = {input.data() + pos, input.data() + pos};
+        double* outs[] = {outL.data(), outR.data()};
+        d->driver.process(BlockIO{ins, outs, 2, 2, n, kSampleRate, 120.0});
+        done += n;
+        const RecentEventList& recent = d->driver.starEngine().recentEvents();
+        for (int i = 0; i < recent.count(); ++i) stars.emplace(done - recent[i].ageSamples, recent[i].point, recent[i].gain);
+    }
+    return stars;
+}
 }  // namespace
+
+TEST(StarPath, StarsDoNotDependOnTheHostBlockSize) {
+    // Sine bursts of varying length and level, some closer than the star spacing.
+    std::vector<double> input(static_cast<std::size_t>(kSampleRate * 2.0), 0.0);
+    for (int burst = 0; burst < 9; ++burst) {
+        const std::size_t start = static_cast<std::size_t>(burst * 0.21 * kSampleRate);
+        const std::size_t length = static_cast<std::size_t>((0.02 + 0.01 * (burst % 4)) * kSampleRate);
+        for (std::size_t i = 0; i < length && start + i < input.size(); ++i)
+            input[start + i] = (0.2 + 0.1 * (burst % 3)) * std::sin(0.0577 * static_cast<double>(i));
+    }
+    const auto reference = starsAtBlockSize(input, 128);
+    ASSERT_GE(reference.size(), 6u);
+    for (int block : {1, 32, 512, 4096, 8192}) {
+        const auto stars = starsAtBlockSize(input, block);
+        EXPECT_EQ(stars, reference) << block << "-frame blocks: " << stars.size() << " stars, " << reference.size() << " at 128";
+    }
+}
+
+TEST(StarPath, TailCoversTheLongestStar) {
+    // Character 0, Decay 4, Attack 200 ms and a 3 s response: the longest star.
+    Driver d;
+    d.params.set(kEvents, 0);
+    d.params.set(kSize, 0.0);
+    d.params.set(kCharacter, 0.0);
+    d.params.set(kDecay, 4.0);
+    d.params.set(kAttack, 200.0);
+    d.params.set(kResponse, 3000.0);
+    d.run(4096, 0, 0.0);
+    d.run(1024, 1, 0.5);  // the last input
+    int quietBlocks = 0;
+    bool started = false;
+    while (!started || d.driver.starEngine().activeVoiceCount() > 0) {
+        d.run(512, 2, 0.0);
+        started = started || d.driver.starEngine().activeVoiceCount() > 0;
+        ASSERT_LT(++quietBlocks, 1000);
+    }
+    const double starSeconds = quietBlocks * 512 / kSampleRate;
+    EXPECT_GT(starSeconds, 9.0);
+    // The tail also lets the reverb (Size 0: 1.2 s) fall twice its decay.
+    EXPECT_LE(starSeconds, d.driver.tailSeconds() - 2.0 * 1.2);
+}
 
 TEST(StarPath, StarMixZeroKeepsTheReverbInputTheMonoInput) {
     // The reverb level is measured before the stars join the wet signal: it shows

@@ -78,15 +78,14 @@ void BM_StarEngineBusy(benchmark::State& state) {
         for (int v = 0; v < StarEngine::kVoices; ++v)
             if (!engine.voiceActive(v) && engine.pendingRequests() < StarEngine::kMaxRequests)
                 engine.enqueueRequest((v * 16 + 3 + renewed++) % 128);
-        engine.process(input.data() + offset, frames, frames / kRate, 0.5f, 0.2f, 0.5f, settings, left.data(),
-                       right.data());
+        engine.process(input.data() + offset, input.data() + offset, frames, settings, left.data(), right.data());
         offset = (offset + frames) % (frames * 63);
         benchmark::DoNotOptimize(left.data());
     }
     state.counters["voices"] = engine.activeVoiceCount();
     reportRtf(state, frames / kRate);
 }
-BENCHMARK(BM_StarEngineBusy)->Arg(32)->Arg(128);
+BENCHMARK(BM_StarEngineBusy)->Arg(32)->Arg(128)->Arg(1024);
 
 void BM_ShimmerLines(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
