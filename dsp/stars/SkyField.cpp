@@ -91,6 +91,18 @@ int SkyField::jumpPrerollSteps() const {
     return steps > 0.0 ? static_cast<int>(steps) : 0;
 }
 
+int SkyField::jump(const double* targets) {
+    jumpTo(targets);
+    const int steps = jumpPrerollSteps();
+    const int seen = std::min(steps, kSeenPrerollSteps);
+    for (int s = 0; s < steps - seen; ++s) {
+        const double delta = advanceTime(kPrerollStepSeconds);
+        advanceCloudState(1.0 - std::exp(-delta / 0.025));
+    }
+    for (int s = 0; s < seen; ++s) step(kPrerollStepSeconds);
+    return steps;
+}
+
 double SkyField::nextUniform() {
     generator_ = 1664525u * generator_ + 1013904223u;
     return generator_ * 0x1p-32;
@@ -226,9 +238,7 @@ void SkyField::computeTexture() {
     textureNoise(noise_, warpX, warpY, kPointCount, texture, 4, texture_);
 }
 
-const float* SkyField::step(double dt) {
-    if (!(dt > 0.0) || !std::isfinite(dt)) dt = 0.0;
-
+double SkyField::advanceTime(double dt) {
     current_[kCloudCountTarget] = target_[kCloudCountTarget];
     for (int k = 1; k < kTargetCount; ++k)
         current_[k] += (1.0 - std::exp(-dt / kGlideSeconds[k])) * (target_[k] - current_[k]);
@@ -238,8 +248,27 @@ const float* SkyField::step(double dt) {
     tau_ += delta;
     textureTime_ += (wind + 1.0) * 0.1 * delta;
     driftTime_ += 0.15 * wind * delta;
+    return delta;
+}
 
-    const int count = static_cast<int>(std::clamp(std::floor(current_[kCloudCountTarget] + 0.5), 1.0, double(kCloudCount)));
+int SkyField::activeCloudCount() const {
+    return static_cast<int>(std::clamp(std::floor(current_[kCloudCountTarget] + 0.5), 1.0, double(kCloudCount)));
+}
+
+// What advanceClouds changes that a later step reads: births and the stepped pulses.
+void SkyField::advanceCloudState(double smoothing) {
+    const bool pulsing = current_[kPulseDepth] > 0.0;
+    for (Cloud& c : clouds_) {
+        if (c.lifetime <= tau_ - c.birth) spawn(c, tau_);
+        if (c.kind == 2 && pulsing) pulseOf(c, smoothing);
+    }
+}
+
+const float* SkyField::step(double dt) {
+    if (!(dt > 0.0) || !std::isfinite(dt)) dt = 0.0;
+
+    const double delta = advanceTime(dt);
+    const int count = activeCloudCount();
     const double smoothing = 1.0 - std::exp(-delta / 0.025);
     advanceClouds(count, smoothing);
     computeTexture();

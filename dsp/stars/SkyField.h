@@ -51,6 +51,9 @@ public:
     // Length of the pre-roll after a jump: enough sky time for clouds to spread.
     int jumpPrerollSteps() const;
     static constexpr double kPrerollStepSeconds = 0.05;
+    // jumpTo, then the pre-roll: jumpPrerollSteps() steps of kPrerollStepSeconds.
+    // Returns the number of steps.
+    int jump(const double* targets);
 
     // Mean total point weight sum(max(v, 0)^exponent) of a fresh sky with these targets,
     // over steps 501..1250 at 1/rate seconds; the weather mapping normalises by it.
@@ -72,6 +75,17 @@ private:
         double cx = 0, cy = 0, radius = 0, pulse = 1, weight = 0;
         bool active = false;
     };
+
+    // Only the last steps of a pre-roll can still be seen in the point values: the
+    // 15 ms settling keeps 3.6 % of the value before at each 50 ms step, so after
+    // eight steps what came before is far below float resolution.
+    static constexpr int kSeenPrerollSteps = 8;
+
+    // The parts of a step that carry over to later steps (currents, clocks, cloud
+    // births and stepped pulses), without the point values. Returns the sky-time advance.
+    double advanceTime(double dt);
+    void advanceCloudState(double smoothing);
+    int activeCloudCount() const;
 
     double nextUniform();
     void spawn(Cloud& cloud, double birth);

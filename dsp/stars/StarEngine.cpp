@@ -87,12 +87,7 @@ void StarEngine::requestStarAt(float azimuthDeg, float elevationDeg) {
     if (point >= 0) enqueueRequest(point);
 }
 
-int StarEngine::skyJump(const double* targets) {
-    sky_.jumpTo(targets);
-    const int steps = sky_.jumpPrerollSteps();
-    for (int s = 0; s < steps; ++s) sky_.step(SkyField::kPrerollStepSeconds);
-    return steps;
-}
+int StarEngine::skyJump(const double* targets) { return sky_.jump(targets); }
 
 void StarEngine::handleCommand(const EditorCommand& command, const ReverbSettings& jumpSettings) {
     if (command.type == EditorCommandQueue::kStarRequest)

@@ -70,9 +70,15 @@ TEST(SkyField, SameSeedAndStepsGiveBitIdenticalValues) {
         seedMatters = seedMatters || std::memcmp(va, vc, sizeof(float) * SkyField::kPointCount) != 0;
     }
     EXPECT_TRUE(seedMatters);
-    // Re-initialising restarts the same sequence.
+    // Re-initialising restarts the same sequence, whose first values are pinned:
+    // the permutation shuffle and the order of the clouds' draws both show in them.
     a.init(1337, SkyField::kDefaultTargets);
     SkyField fresh(1337);
+    SkyField pinned(1337);
+    const float* first = pinned.step(0.05);
+    EXPECT_NEAR(first[0], 0.0970096f, 1e-6f);
+    EXPECT_NEAR(first[64], 0.6149501f, 1e-6f);
+    EXPECT_NEAR(first[127], 0.1128506f, 1e-6f);
     for (int i = 0; i < 50; ++i)
         ASSERT_EQ(std::memcmp(a.step(0.05), fresh.step(0.05), sizeof(float) * SkyField::kPointCount), 0);
 }
@@ -128,6 +134,23 @@ TEST(SkyField, JumpSetsCurrentsAndSizesThePreRollFromSkySpeed) {
     targets[SkyField::kSkySpeed] = NAN;
     field.jumpTo(targets.data());
     EXPECT_EQ(field.currents()[SkyField::kSkySpeed], 0.0005);
+
+    // The pre-roll ends where that many plain 50 ms steps end, and goes on alike.
+    targets[SkyField::kSkySpeed] = 0.4;
+    SkyField jumped(1337), stepped(1337);
+    for (int i = 0; i < 30; ++i) {
+        jumped.step(0.01);
+        stepped.step(0.01);
+    }
+    EXPECT_EQ(jumped.jump(targets.data()), 500);
+    stepped.jumpTo(targets.data());
+    for (int i = 0; i < 500; ++i) stepped.step(SkyField::kPrerollStepSeconds);
+    EXPECT_EQ(jumped.skyTime(), stepped.skyTime());
+    for (int i = 0; i < 20; ++i) {
+        for (int j = 0; j < SkyField::kPointCount; ++j) ASSERT_NEAR(jumped.values()[j], stepped.values()[j], 1e-6f) << j;
+        jumped.step(0.003);
+        stepped.step(0.003);
+    }
 }
 
 TEST(SkyField, SetTargetsGlidesCurrents) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "dsp/stars/SkyField.h"
 #include "dsp/stars/SkyPoints.h"
 #include "dsp/stars/StarEngine.h"
 
@@ -42,19 +43,25 @@ TEST(StarCommands, SkyJumpWithWindZeroPreRolls500Steps) {
     ReverbSettings jump;
     jump.skyTargets[4] = 0.0;  // 2 x Wind
     jump.skyTargets[6] = 0.4;  // 1.2 x Wind + 0.4
-    const double before = engine.sky().skyTime();
+    // Where the sky must end: the new targets, then that many 50 ms steps.
+    auto expectPreRolled = [&](SkyField reference, int steps) {
+        reference.jumpTo(jump.skyTargets);
+        for (int s = 0; s < steps; ++s) reference.step(SkyField::kPrerollStepSeconds);
+        EXPECT_EQ(engine.sky().skyTime(), reference.skyTime());
+        for (int j = 0; j < SkyField::kPointCount; ++j) ASSERT_NEAR(engine.sky().values()[j], reference.values()[j], 1e-6f);
+        EXPECT_EQ(engine.sky().targets()[6], jump.skyTargets[6]);
+        EXPECT_EQ(engine.sky().currents()[4], jump.skyTargets[4]);
+    };
+    SkyField before = engine.sky();
     EXPECT_EQ(engine.skyJump(jump.skyTargets), 500);
-    // 500 steps of 0.05 s at sky speed 0.4: 10 s of sky time.
-    EXPECT_NEAR(engine.sky().skyTime() - before, 10.0, 1e-9);
-    EXPECT_EQ(engine.sky().targets()[6], 0.4);
-    EXPECT_EQ(engine.sky().currents()[4], 0.0);
+    expectPreRolled(before, 500);
 
     // Through the command, at full wind: 10 / 1.6 / 0.05 = 125 steps.
     jump.skyTargets[4] = 2.0;
     jump.skyTargets[6] = 1.6;
-    const double t0 = engine.sky().skyTime();
+    before = engine.sky();
     engine.handleCommand(EditorCommand{EditorCommandQueue::kSkyJump, 0, 0, 0}, jump);
-    EXPECT_NEAR(engine.sky().skyTime() - t0, 125 * 0.05 * 1.6, 1e-9);
+    expectPreRolled(before, 125);
     // Unknown commands change nothing.
     const double t1 = engine.sky().skyTime();
     engine.handleCommand(EditorCommand{7, 1, 2, 3}, jump);

@@ -263,14 +263,29 @@ TEST(StarPath, PrepareCalibratesTheMappingFromTheSky) {
 TEST(StarPath, SkyJumpCommandUsesTheUnsmoothedParameters) {
     Driver d;
     d.run(128, 0);
+    ASSERT_GT(d.driver.starEngine().tickLength(), 128 + 32);  // the next block makes no sky step of its own
+    SkyField reference = d.driver.starEngine().sky();
     d.params.set(kWind, 0.0);
     d.commands.push(EditorCommand{EditorCommandQueue::kSkyJump, 0, 0, 0});
-    const double before = d.driver.starEngine().sky().skyTime();
-    d.run(128, 1);
-    // 500 pre-roll steps at sky speed 0.4 plus this block's own step.
-    EXPECT_NEAR(d.driver.starEngine().sky().skyTime() - before, 10.0, 0.01);
-    // The jump set the currents; the block's own mapping then retargets the glide.
-    EXPECT_NEAR(d.driver.starEngine().sky().currents()[6], 0.4, 0.01);
+    d.run(32, 1);
+    // The weather of the parameters as they are now, then 500 steps of 50 ms (sky speed 0.4).
+    WeatherInput now;
+    now.weather = static_cast<float>(d.params.get(kWeather));
+    now.mix = static_cast<float>(d.params.get(kMix));
+    now.size = static_cast<float>(d.params.get(kSize));
+    now.brightness = static_cast<float>(d.params.get(kBrightness));
+    now.wind = 0.0f;
+    now.spacing = static_cast<float>(d.params.get(kSpacing));
+    now.gust = static_cast<float>(d.params.get(kGust));
+    now.monitor = asInt(d.params.get(kMonitor));
+    now.rate = static_cast<float>(d.params.get(kRate));
+    now.primed = true;
+    reference.jumpTo(computeWeatherMapping(now, d.driver.state().mappingCalibration).skyTargets);
+    for (int s = 0; s < 500; ++s) reference.step(SkyField::kPrerollStepSeconds);
+    const SkyField& sky = d.driver.starEngine().sky();
+    EXPECT_EQ(sky.skyTime(), reference.skyTime());
+    for (int j = 0; j < SkyField::kPointCount; ++j) ASSERT_NEAR(sky.values()[j], reference.values()[j], 1e-6f);
+    EXPECT_EQ(sky.currents()[6], reference.currents()[6]);
 }
 
 TEST(StarPath, BlockCallbackAllocatesNothingWithStarsSounding) {
