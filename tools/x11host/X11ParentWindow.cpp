@@ -81,12 +81,16 @@ bool X11ParentWindow::windowSize(Window w, int& width, int& height) const {
     return true;
 }
 
-RgbaImage X11ParentWindow::capture(Window w) const {
+RgbaImage X11ParentWindow::capture(Window w) const { return captureWindow(display_, w); }
+
+RgbaImage captureWindow(Display* display, Window w) {
     RgbaImage image;
-    int width = 0, height = 0;
-    XSync(display_, False);
-    if (!windowSize(w, width, height) || width <= 0 || height <= 0) return image;
-    XImage* x = XGetImage(display_, w, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes,
+    XSync(display, False);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, w, &attributes) == 0 || attributes.width <= 0 || attributes.height <= 0)
+        return image;
+    const int width = attributes.width, height = attributes.height;
+    XImage* x = XGetImage(display, w, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes,
                           ZPixmap);
     if (x == nullptr) return image;
     image.width = width;

@@ -17,6 +17,10 @@ struct RgbaImage {
     const std::uint8_t* at(int x, int y) const { return &pixels[4 * (static_cast<std::size_t>(y) * width + x)]; }
 };
 
+// What window `w` on `display` shows now (any window, the root too); empty image when
+// it cannot be read.
+RgbaImage captureWindow(Display* display, Window w);
+
 class X11ParentWindow {
 public:
     // Opens DISPLAY and maps the window; throws host::HostError when either fails.
