@@ -109,19 +109,16 @@ void Lv2Effect::renderChunk(int offset, int n, bool bypass) {
         const float* src = in_[c] ? in_[c] + offset : nullptr;
         for (int i = 0; i < n; ++i) inScratch_[c][i] = src ? src[i] : 0.0;
     }
-    if (bypass) {
-        for (int c = 0; c < 2; ++c) std::copy_n(inPtr_[std::min(c, inputs_ - 1)], n, outPtr_[c]);
-    } else {
-        BlockIO io;
-        io.inputs = inPtr_.data();
-        io.outputs = outPtr_.data();
-        io.numInputs = inputs_;
-        io.numOutputs = 2;
-        io.numFrames = n;
-        io.sampleRate = sampleRate_;
-        io.tempo = tempo_;
-        plugin_.processBlock(io);
-    }
+    BlockIO io;
+    io.inputs = inPtr_.data();
+    io.outputs = outPtr_.data();
+    io.numInputs = inputs_;
+    io.numOutputs = 2;
+    io.numFrames = n;
+    io.sampleRate = sampleRate_;
+    io.tempo = tempo_;
+    io.bypass = bypass;  // lv2:enabled off: the driver crossfades to the input
+    plugin_.processBlock(io);
     for (int c = 0; c < 2; ++c) {
         if (!out_[c]) continue;
         for (int i = 0; i < n; ++i) out_[c][offset + i] = static_cast<float>(outScratch_[c][i]);

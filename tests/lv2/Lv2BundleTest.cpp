@@ -243,14 +243,17 @@ double recordValue(const std::vector<std::uint8_t>& record, int index) {
 
 TEST_F(Lv2Bundle, StateRoundTripRestoresTheSameRecordAsTheVst3State) {
     const LilvPlugin* plugin = world_.plugin(kStereo);
-    const StereoBuffer block = testSignal(0.01);
+    const StereoBuffer block = testSignal(0.05);
     Lv2Instance a(world_, plugin, map_, kRate);
     ASSERT_TRUE(a.ok());
     a.control("output") = 40.0f;  // beyond the range: held as 12
     a.control("events") = 1.6f;   // snapped to "Comet"
     a.control("size") = 0.25f;
     a.control("enabled") = 0.0f;  // bypassed
-    a.process(block, 64);
+    const StereoBuffer bypassed = a.process(block, 64);
+    // The host's switch reaches the driver: past its crossfade, the input plays.
+    EXPECT_FLOAT_EQ(bypassed.left.back(), block.left.back());
+    EXPECT_FLOAT_EQ(bypassed.right.back(), block.right.back());
     const std::vector<std::uint8_t> record = savedRecord(a, map_);
     ASSERT_EQ(record.size(), 164u);
     EXPECT_EQ(recordValue(record, kOutput), 12.0);
