@@ -4,6 +4,8 @@
 // reverb output, once per sub-block, on the audio thread only.
 #pragma once
 
+#include <cmath>
+
 namespace halcyra {
 
 class DriftStage {
@@ -20,7 +22,11 @@ public:
     float smoothedRate() const { return rate_; }
     float sampleRate() const { return fs_; }
     // Lets tests start the movement at a chosen point of its cycle.
-    void setPhase(float theta) { theta_ = theta; }
+    void setPhase(float theta) {  // any angle; kept in [0, 2π) as the per-sample swing needs
+        constexpr float kTwoPi = 6.2831855f;
+        theta_ = std::isfinite(theta) ? theta - kTwoPi * std::floor(theta / kTwoPi) : 0.0f;
+        if (!(theta_ < kTwoPi)) theta_ = 0.0f;
+    }
 
 private:
     struct Shelf {
@@ -43,5 +49,8 @@ private:
     int coefficientCount_ = -1;  // block length the rate coefficient was computed for
     float rateCoefficient_ = 0.0f;
 };
+
+// The level swing at drift phase theta (radians, [0, 2π)): 10^(0.03 sin theta).
+float driftSwing(float theta);
 
 }  // namespace halcyra

@@ -13,6 +13,29 @@ namespace halcyra {
 
 namespace {
 
+// Brings every pair to the loudness of the median pair, so a star's level does not
+// depend on the direction it comes from. Loudness grows with the square root of the
+// gain, hence the squared ratio.
+void normaliseToMedianLoudness(std::vector<HrirPair>& pairs, double sampleRate) {
+    std::vector<double> loudness(pairs.size());
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const HrirPair& p = pairs[i];
+        loudness[i] = bandLoudness(p.left.data(), static_cast<int>(p.left.size()), sampleRate) +
+                      bandLoudness(p.right.data(), static_cast<int>(p.right.size()), sampleRate);
+    }
+    std::vector<double> sorted = loudness;
+    std::sort(sorted.begin(), sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    if (!(median > 0.0)) return;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        if (!(loudness[i] > 0.0)) continue;
+        const double ratio = median / loudness[i];
+        const float gain = static_cast<float>(ratio * ratio);
+        for (float& t : pairs[i].left) t *= gain;
+        for (float& t : pairs[i].right) t *= gain;
+    }
+}
+
 float usableDelay(float seconds) { return (std::isfinite(seconds) && seconds > 0.0f) ? seconds : 0.0f; }
 
 // The SOFA reader refuses to convert a set to rates below this.
@@ -27,7 +50,7 @@ int hrirTapLimit(double sampleRate) {
 }
 
 void HrirSet::reset() {
-    pairs_.clear();
+    pairs_.reset();
     taps_ = 0;
     libraryLength_ = 0;
     loaded_ = false;
@@ -86,35 +109,12 @@ bool HrirSet::build(const HrirSource& source, double sampleRate, int maxTaps, bo
         pair.rightDelay = usableDelay(source.rightDelay[static_cast<std::size_t>(i)]);
     }
 
-    pairs_ = std::move(pairs);
+    if (normalise) normaliseToMedianLoudness(pairs, sampleRate);
+    pairs_ = std::make_shared<const std::vector<HrirPair>>(std::move(pairs));
     taps_ = taps;
     libraryLength_ = length;
-    if (normalise) normaliseToMedianLoudness(sampleRate);
     loaded_ = true;
     return true;
-}
-
-// Brings every pair to the loudness of the median pair, so a star's level does not
-// depend on the direction it comes from. Loudness grows with the square root of the
-// gain, hence the squared ratio.
-void HrirSet::normaliseToMedianLoudness(double sampleRate) {
-    std::vector<double> loudness(pairs_.size());
-    for (std::size_t i = 0; i < pairs_.size(); ++i) {
-        const HrirPair& p = pairs_[i];
-        loudness[i] = bandLoudness(p.left.data(), static_cast<int>(p.left.size()), sampleRate) +
-                      bandLoudness(p.right.data(), static_cast<int>(p.right.size()), sampleRate);
-    }
-    std::vector<double> sorted = loudness;
-    std::sort(sorted.begin(), sorted.end());
-    const double median = sorted[sorted.size() / 2];
-    if (!(median > 0.0)) return;
-    for (std::size_t i = 0; i < pairs_.size(); ++i) {
-        if (!(loudness[i] > 0.0)) continue;
-        const double ratio = median / loudness[i];
-        const float gain = static_cast<float>(ratio * ratio);
-        for (float& t : pairs_[i].left) t *= gain;
-        for (float& t : pairs_[i].right) t *= gain;
-    }
 }
 
 }  // namespace halcyra

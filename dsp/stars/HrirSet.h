@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace halcyra {
@@ -31,17 +32,17 @@ public:
 
     bool loaded() const { return loaded_; }
     int taps() const { return taps_; }
-    const HrirPair& pair(int index) const { return pairs_[static_cast<std::size_t>(index)]; }
-    int size() const { return static_cast<int>(pairs_.size()); }
+    const HrirPair& pair(int index) const { return (*pairs_)[static_cast<std::size_t>(index)]; }
+    int size() const { return pairs_ ? static_cast<int>(pairs_->size()) : 0; }
 
     // Length of the responses at the engine's rate, before truncation to taps().
     int libraryFilterLength() const { return libraryLength_; }
 
 private:
     void reset();
-    void normaliseToMedianLoudness(double sampleRate);
-
-    std::vector<HrirPair> pairs_;
+    // Built once, then shared by every copy: instances that copy a cached set do not
+    // each hold their own responses.
+    std::shared_ptr<const std::vector<HrirPair>> pairs_;
     int taps_ = 0;
     int libraryLength_ = 0;
     bool loaded_ = false;

@@ -35,6 +35,18 @@ TEST(DriftStage, QuarterPhaseIsPureLevelSwing) {
     EXPECT_FLOAT_EQ(d.phase(), kHalfPi);
 }
 
+// The swing is computed without a library pow and sin: within float rounding of them
+// over the whole cycle.
+TEST(DriftStage, LevelSwingMatchesTheLibraryPowerOfTen) {
+    double worst = 0.0;
+    for (int i = 0; i < 100000; ++i) {
+        const float theta = 6.2831855f * static_cast<float>(i) / 100000.0f;
+        const double exact = std::pow(10.0, 0.03 * std::sin(static_cast<double>(theta)));
+        worst = std::max(worst, std::fabs(driftSwing(theta) / exact - 1.0));
+    }
+    EXPECT_LT(worst, 3e-7);
+}
+
 TEST(DriftStage, ZeroPhaseTiltsHighsOppositeWithoutLevelChange) {
     // Steady-state gain at DC and at Nyquist after the filters settle.
     auto settledGain = [](bool nyquist) {

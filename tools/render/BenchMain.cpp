@@ -3,12 +3,17 @@
 // per audio second, the share of one core and the slowest block.
 // --first-activation: how long the first activation in a fresh process takes (the
 // HRIR set is read then), at each common rate, each in its own child process.
+// --instances N: N instances on one thread, each block passed through all of them in
+// turn as a host does with a chain of plug-ins; prints the cost per instance against
+// one instance alone (cache pressure shows up as the ratio).
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,21 +61,39 @@ struct Result {
     double microsPerAudioSecond;
     double percentOfCore;
     double worstBlockPercent;  // slowest block's CPU time relative to its real-time budget
+    double residentKiBPerInstance;  // growth of resident memory per started instance (first run only:
+                                    // later runs reuse what earlier ones freed)
 };
 
-Result runScenario(halcyra::host::Vst3Module& module, const Scenario& scenario,
-                   const halcyra::render::StereoAudio& demo) {
-    PluginInstance instance(module);
-    halcyra::host::ProcessSettings settings;
-    settings.sampleRate = kRate;
-    settings.maxBlockSize = kBlock;
-    settings.inputChannels = 2;
-    settings.offline = false;
-    instance.configure(settings);
-    for (const auto& [name, value] : scenario.settings) halcyra::render::applyAssignment(instance, name, value);
-    instance.start();
+double residentKiB() {
+    long pages = 0, resident = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1024.0;
+}
 
-    const int total = static_cast<int>(kSeconds * kRate);
+// Costs are per instance: the CPU time of all of them divided by their count.
+Result runScenario(halcyra::host::Vst3Module& module, const Scenario& scenario,
+                   const halcyra::render::StereoAudio& demo, int count = 1, double seconds = kSeconds) {
+    std::vector<std::unique_ptr<PluginInstance>> instances;
+    const double residentBefore = residentKiB();
+    for (int k = 0; k < count; ++k) {
+        auto instance = std::make_unique<PluginInstance>(module);
+        halcyra::host::ProcessSettings settings;
+        settings.sampleRate = kRate;
+        settings.maxBlockSize = kBlock;
+        settings.inputChannels = 2;
+        settings.offline = false;
+        instance->configure(settings);
+        for (const auto& [name, value] : scenario.settings) halcyra::render::applyAssignment(*instance, name, value);
+        instance->start();
+        instances.push_back(std::move(instance));
+    }
+    const double residentPerInstance = (residentKiB() - residentBefore) / count;
+
+    const int total = static_cast<int>(seconds * kRate);
     std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
     const float* in[2] = {inL.data(), inR.data()};
     float* out[2] = {outL.data(), outR.data()};
@@ -83,13 +106,29 @@ Result runScenario(halcyra::host::Vst3Module& module, const Scenario& scenario,
             inR[static_cast<std::size_t>(i)] = demo.right[k];
         }
         const double t0 = threadCpuSeconds();
-        instance.process(in, out, n);
-        const double dt = threadCpuSeconds() - t0;
+        for (auto& instance : instances) instance->process(in, out, n);
+        const double dt = (threadCpuSeconds() - t0) / count;
         cpu += dt;
         worst = std::max(worst, dt / (n / kRate));
     }
-    instance.stop();
-    return {1e6 * cpu / kSeconds, 100.0 * cpu / kSeconds, 100.0 * worst};
+    for (auto& instance : instances) instance->stop();
+    return {1e6 * cpu / seconds, 100.0 * cpu / seconds, 100.0 * worst, residentPerInstance};
+}
+
+int manyInstances(const std::string& plugin, int count) {
+    constexpr double kShortSeconds = 20.0;
+    halcyra::host::Vst3Module module(plugin);
+    const auto demo = halcyra::render::makeDemoSignal(kRate);
+    std::printf("halcyra-bench: %.0f s of the demo at %.0f Hz, blocks of %d, 1 and %d instances on one thread\n",
+                kShortSeconds, kRate, kBlock, count);
+    for (const Scenario& s : scenarios()) {
+        const Result one = runScenario(module, s, demo, 1, kShortSeconds);
+        const Result many = runScenario(module, s, demo, count, kShortSeconds);
+        std::printf("%-22s one: %6.2f %% of a core; %d: %6.2f %% each, %.2fx one\n", s.name, one.percentOfCore, count,
+                    many.percentOfCore, many.percentOfCore / one.percentOfCore);
+        if (&s == &scenarios().front()) std::printf("%-22s %.0f KiB resident per instance\n", "", many.residentKiBPerInstance);
+    }
+    return 0;
 }
 
 // Loads the module and times configure + start of one new instance: wall and CPU time.
@@ -138,9 +177,18 @@ int main(int argc, char** argv) {
         std::error_code ec;
         const auto dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
         const bool activation = argc > 1 && std::strcmp(argv[1], "--first-activation") == 0;
-        const int pluginArg = activation ? 2 : 1;
+        const bool many = argc > 2 && std::strcmp(argv[1], "--instances") == 0;
+        const int pluginArg = activation ? 2 : many ? 3 : 1;
         const std::string plugin = argc > pluginArg ? argv[pluginArg] : (dir / "Halcyra.vst3").string();
         if (activation) return firstActivations(plugin);
+        if (many) {
+            const int count = std::atoi(argv[2]);
+            if (count < 1 || count > 256) {
+                std::fprintf(stderr, "usage: halcyra-bench [--instances N (1-256) | --first-activation] [PLUGIN]\n");
+                return 2;
+            }
+            return manyInstances(plugin, count);
+        }
         halcyra::host::Vst3Module module(plugin);
         const auto demo = halcyra::render::makeDemoSignal(kRate);
         std::printf("halcyra-bench: %.0f s of the demo at %.0f Hz, blocks of %d\n", kSeconds, kRate, kBlock);
