@@ -9,6 +9,7 @@ jobs=${HALCYRA_JOBS:-2}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+cmake --build build --target package >/dev/null  # the release archive
 
 for san in thread address; do
   dir="build-$san"

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "frame/Identity.h"
+#include "pluginterfaces/base/ipluginbase.h"
 
 namespace {
 
@@ -22,11 +23,11 @@ std::string quoted(std::string_view text) {
     return out + '"';
 }
 
-// The class ID as hosts print it: the 16 bytes in memory order, which on Linux is
-// each 32-bit word high byte first.
+// The class ID as hosts print it: the bytes of the factory's TUID in memory order.
 std::string classIdHex() {
+    const Steinberg::TUID id = INLINE_UID(kClassIdWords[0], kClassIdWords[1], kClassIdWords[2], kClassIdWords[3]);
     char hex[33];
-    for (int w = 0; w < 4; ++w) std::snprintf(hex + 8 * w, 9, "%08X", static_cast<unsigned>(kClassIdWords[w]));
+    for (int i = 0; i < 16; ++i) std::snprintf(hex + 2 * i, 3, "%02X", static_cast<unsigned char>(id[i]));
     return hex;
 }
 
@@ -42,10 +43,6 @@ std::string subCategoryList() {
     }
     return out + "]";
 }
-
-constexpr std::int32_t kUnicodeFlag = 1 << 4;
-constexpr std::int32_t kClassesDiscardableFlag = 1 << 0;
-constexpr std::int32_t kComponentNonDiscardableFlag = 1 << 3;
 
 const char* flag(std::int32_t bit) { return (kFactoryFlags & bit) ? "true" : "false"; }
 
@@ -65,9 +62,9 @@ int main(int argc, char** argv) {
         << "    \"URL\": " << quoted(kWebsiteUrl) << ",\n"
         << "    \"E-Mail\": " << quoted(kEmail) << ",\n"
         << "    \"Flags\": {\n"
-        << "      \"Unicode\": " << flag(kUnicodeFlag) << ",\n"
-        << "      \"Classes Discardable\": " << flag(kClassesDiscardableFlag) << ",\n"
-        << "      \"Component Non Discardable\": " << flag(kComponentNonDiscardableFlag) << "\n"
+        << "      \"Unicode\": " << flag(Steinberg::PFactoryInfo::kUnicode) << ",\n"
+        << "      \"Classes Discardable\": " << flag(Steinberg::PFactoryInfo::kClassesDiscardable) << ",\n"
+        << "      \"Component Non Discardable\": " << flag(Steinberg::PFactoryInfo::kComponentNonDiscardable) << "\n"
         << "    }\n"
         << "  },\n"
         << "  \"Compatibility\": [],\n"
