@@ -58,6 +58,9 @@ TEST(PanelDrawing, RowsStayInsideTheListAndLongNamesInsideTheirRow) {
     const auto nameArea = [&](int row) { return f.panel->RowRect(row).GetPadded(32.0f, 0.0f, -46.0f, 0.0f); };
     const IRECT panel = f.panel->PanelRect();
     EXPECT_EQ(ink(IRECT(panel.L, panel.B + 1.0f, panel.R, 560.0f)), 0);  // nothing below the panel
+    f.ui.SetScale(2.0f);
+    EXPECT_EQ(ink(IRECT(panel.L, panel.B + 1.0f, panel.R, 560.0f).GetScaled(2.0f)), 0);
+    f.ui.SetScale(1.0f);
 
     for (int i = 0; i < 20; ++i) f.ui.OnMouseWheel(panel.MW(), panel.MH(), IMouseMod(), -1.0f);
     const int last = f.RowOf("Preset 23");
