@@ -107,11 +107,39 @@ TEST_F(RenderTool, OutputMayNotOverwriteTheInput) {
     EXPECT_EQ(fs::file_size(path("in.wav")), before);
 }
 
-TEST_F(RenderTool, HelpShowsTheUsage) {
+// The value between `key="` and the next quote on a --parameters line; empty when absent.
+std::string field(const std::string& line, const std::string& key) {
+    const std::size_t start = line.find(" " + key + "=\"");
+    if (start == std::string::npos) return {};
+    const std::size_t from = start + key.size() + 3;
+    return line.substr(from, line.find('"', from) - from);
+}
+
+TEST_F(RenderTool, HelpShowsTheUsageAndParametersListsWhatHostsSee) {
     const RunResult r = run("--help");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("usage: halcyra-render"), std::string::npos);
     EXPECT_NE(r.out.find("--user-preset NAME"), std::string::npos);
+
+    const RunResult list = run("--parameters");
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    std::istringstream lines(list.out);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(lines, line);) rows.push_back(line);
+    ASSERT_EQ(rows.size(), 21u) << "twenty parameters and the bypass:\n" << list.out;
+    for (const std::string& row : rows) {
+        const std::string units = field(row, "units");
+        for (const char* key : {"min", "max", "default"}) {
+            EXPECT_FALSE(field(row, key).empty()) << row;
+            if (!units.empty()) {
+                EXPECT_EQ(field(row, key).find(units), std::string::npos) << "unit twice: " << row;
+            }
+        }
+    }
+    EXPECT_EQ(rows[10], "id=10 title=\"Events\" units=\"\" min=\"Auto\" max=\"Comet\" default=\"Auto\" steps=2 flags=list");
+    EXPECT_EQ(rows[11],
+              "id=11 title=\"Output\" units=\"dB\" min=\"-24.0\" max=\"12.0\" default=\"0.0\" steps=0 flags=automatable");
+    EXPECT_NE(rows[20].find("flags=automatable,bypass"), std::string::npos) << rows[20];
 }
 
 TEST_F(RenderTool, DemoRendersWithTheTailAndSaneLevels) {
@@ -167,14 +195,41 @@ TEST_F(RenderTool, StateFileRestoresSettings) {
     EXPECT_LT(later, 1e-6f);
 
     // Settings come before the preset: an unlocked Mix is recalled, whatever the order given.
-    ASSERT_EQ(run("--tail 0 --rate 8000 --preset Storm --set 'Mix Lock=Unlocked' --state-out '" + path("c.bin") +
-                  "' impulse '" + path("c.wav") + "'").exitCode, 0);
-    std::ifstream state(path("c.bin"), std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(state)), std::istreambuf_iterator<char>());
-    ASSERT_EQ(bytes.size(), 164u);
-    double mix = 0.0;
-    std::memcpy(&mix, bytes.data() + 8, 8);
-    EXPECT_DOUBLE_EQ(mix, 42.0);
+    {
+        ASSERT_EQ(run("--tail 0 --rate 8000 --preset Storm --set 'Mix Lock=Unlocked' --state-out '" + path("c.bin") +
+                      "' impulse '" + path("c.wav") + "'").exitCode, 0);
+        std::ifstream state(path("c.bin"), std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(state)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(bytes.size(), 164u);
+        double mix = 0.0;
+        std::memcpy(&mix, bytes.data() + 8, 8);
+        EXPECT_DOUBLE_EQ(mix, 42.0);
+    }
+
+    // Every factory .vstpreset in the bundle restores its preset: "Preset" points at it.
+    const char* names[] = {"Sky Opening", "Clear", "Overcast", "Cirrus", "Storm", "Aurora", "Vocal Sky", "Cinematic Overcast"};
+    const double mixes[] = {100, 25, 28, 30, 42, 40, 24, 50};
+    for (int i = 0; i < 8; ++i) {
+        const std::string preset = std::string(HALCYRA_PRESET_FILES_DIR) + "/" + names[i] + ".vstpreset";
+        const RunResult p = run("--tail 0 --rate 8000 --state-in '" + preset + "' --state-out '" + path("p.bin") +
+                                "' impulse '" + path("c.wav") + "'");
+        ASSERT_EQ(p.exitCode, 0) << names[i] << ": " << p.err;
+        std::ifstream state(path("p.bin"), std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(state)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(bytes.size(), 164u);
+        double presetIndex = -1.0, mix = -1.0;
+        std::memcpy(&presetIndex, bytes.data() + 7 * 8, 8);
+        std::memcpy(&mix, bytes.data() + 1 * 8, 8);
+        EXPECT_EQ(presetIndex, i) << names[i];
+        EXPECT_EQ(mix, mixes[i]) << names[i] << ": the file carries the preset's own Mix";
+    }
+    // A preset file of another plug-in is refused, not read as a state.
+    std::vector<char> foreign = {'V', 'S', 'T', '3', 1, 0, 0, 0};
+    foreign.resize(48, '0');
+    std::ofstream(path("foreign.vstpreset"), std::ios::binary).write(foreign.data(), static_cast<std::streamsize>(foreign.size()));
+    const RunResult bad = run("--state-in '" + path("foreign.vstpreset") + "' impulse '" + path("d.wav") + "'");
+    EXPECT_NE(bad.exitCode, 0);
+    EXPECT_NE(bad.err.find("holds no state of this effect"), std::string::npos) << bad.err;
 }
 
 }  // namespace

@@ -51,9 +51,23 @@ void EditorCapture::finish() {
         close();
         throw HostError("the editor shows no window to capture");
     }
+    showEveryControl(children.front());
     const x11host::RgbaImage image = parent_->capture(children.front());
     close();
     x11host::writePng(image, path_);
+}
+
+void EditorCapture::showEveryControl(Window editor) {
+    int width = 0, height = 0;
+    if (!parent_->windowSize(editor, width, height) || width <= 0) return;
+    const double scale = width / kCanvasWidth;
+    const auto at = [scale](double logical) { return static_cast<int>(logical * scale + 0.5); };
+    parent_->sendButton(editor, at(kFoldButtonX), at(kFoldButtonY), true);
+    parent_->sendButton(editor, at(kFoldButtonX), at(kFoldButtonY), false);
+    // A software-rendered frame can take a good part of a second on a busy machine.
+    editor_->pump(milliseconds(kSettleMs));
+    parent_->sendButton(editor, at(kHeldKnobX), at(kHeldKnobY), true);  // released when the editor closes
+    editor_->pump(milliseconds(kSettleMs));
 }
 
 void EditorCapture::close() {

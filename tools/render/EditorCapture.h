@@ -1,7 +1,8 @@
 // --editor-png: the module's editor opened beside the render the way a Linux host
 // opens it (parent window, run loop, frame), animated in real time while the first
 // seconds of audio play through it, then captured to a PNG and closed. The rest of the
-// render runs at full speed.
+// render runs at full speed. Before the picture is taken the extra-controls panel is
+// folded out and one knob held down, so the picture shows every control and a readout.
 #pragma once
 
 #include <chrono>
@@ -42,6 +43,14 @@ public:
     bool finished() const { return finished_; }
 
 private:
+    // Where the editor's fold-out button and a knob on the panel ("Decay") sit, in
+    // the editor's logical units (the canvas is 760 units wide at any scale).
+    static constexpr double kCanvasWidth = 760.0;
+    static constexpr double kFoldButtonX = 380.0, kFoldButtonY = 405.0;
+    static constexpr double kHeldKnobX = 456.0, kHeldKnobY = 325.0;
+    static constexpr int kSettleMs = 1000;
+
+    void showEveryControl(unsigned long editorWindow);
     void close();
 
     std::string path_;

@@ -26,6 +26,10 @@ int main(int argc, char** argv) {
             std::cout << halcyra::render::renderUsage();
             return 0;
         }
+        if (options.listParameters) {
+            halcyra::render::printParameters(options, executableDir(argv[0]), std::cout);
+            return 0;
+        }
         const auto summary =
             halcyra::render::runRender(options, executableDir(argv[0]), std::cerr, isatty(STDERR_FILENO) != 0);
         std::cout << "halcyra-render: " << halcyra::render::describe(summary) << '\n';

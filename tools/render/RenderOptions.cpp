@@ -31,6 +31,7 @@ const std::vector<OptionInfo>& optionTable() {
     static const std::vector<OptionInfo> table = {
         {"--help", false, [](RenderOptions& o, const std::string&) { o.help = true; }},
         {"-h", false, [](RenderOptions& o, const std::string&) { o.help = true; }},
+        {"--parameters", false, [](RenderOptions& o, const std::string&) { o.listParameters = true; }},
         {"--plugin", true, [](RenderOptions& o, const std::string& v) { o.pluginPath = v; }},
         {"--rate", true,
          [](RenderOptions& o, const std::string& v) {
@@ -96,7 +97,7 @@ RenderOptions parseRenderOptions(int argc, const char* const* argv) {
             positional.push_back(arg);
         }
     }
-    if (options.help) return options;
+    if (options.help || options.listParameters) return options;
     if (positional.size() != 2) throw HostError("expected INPUT and OUTPUT.wav (see --help)");
     options.input = positional[0];
     options.output = positional[1];
@@ -110,6 +111,7 @@ std::string renderUsage() {
            "                      [--set NAME=VALUE]... [--state-in FILE] [--state-out FILE]\n"
            "                      [--tail SECONDS] [--preset NAME] [--user-preset NAME]\n"
            "                      [--editor-png FILE.png] INPUT OUTPUT.wav\n"
+           "       halcyra-render [--plugin PATH.vst3] --parameters\n"
            "\n"
            "Renders INPUT through the Halcyra VST3 module into a 32-bit float stereo WAV.\n"
            "  INPUT              an audio file, 'impulse' (unit impulse, 12 s) or 'demo' (8 s of music)\n"
@@ -120,11 +122,14 @@ std::string renderUsage() {
            "  --set NAME=VALUE   parameter by display name, value in its units or an item text\n"
            "                     (e.g. --set Size=0.8 --set Events=Comet); applied before the first block\n"
            "                     and before a preset, so --set \"Mix Lock=Unlocked\" lets it recall Mix\n"
-           "  --state-in FILE    restore a saved state first; --state-out FILE saves it after rendering\n"
+           "  --state-in FILE    restore a saved state (or a .vstpreset file) first; --state-out FILE\n"
+           "                     saves the state after rendering\n"
            "  --tail SECONDS     extra output after the input ends (default 0 for impulse, 4 otherwise)\n"
            "  --preset NAME      recall a factory preset; --user-preset NAME loads a user preset\n"
            "  --editor-png FILE  open the editor (in a private Xvfb when there is no display), play the\n"
-           "                     first 2.5 s in real time while it animates, and save a picture of it\n";
+           "                     first 2.5 s in real time while it animates, and save a picture of it\n"
+           "  --parameters       list every parameter as a host sees it (id, title, units, range,\n"
+           "                     default, steps, flags) and exit: the names --set takes\n";
 }
 
 }  // namespace halcyra::render

@@ -24,6 +24,7 @@ struct RenderOptions {
     std::string output;
     std::string editorPng;  // --editor-png: picture of the editor while the render plays
     bool help = false;
+    bool listParameters = false;  // --parameters: print what a host sees of each parameter, render nothing
 };
 
 // Parses argv; throws host::HostError with a one-line message for bad usage.

@@ -12,10 +12,12 @@
 
 #include "tools/host/HostError.h"
 #include "tools/host/PluginInstance.h"
+#include "tools/host/PresetFileChunk.h"
 #include "tools/host/Vst3Module.h"
 #include "tools/render/EditorCapture.h"
 #include "tools/render/InputAudio.h"
 #include "tools/render/ParameterAssignment.h"
+#include "tools/render/ParameterListing.h"
 #include "tools/render/WavWriter.h"
 
 namespace halcyra::render {
@@ -57,6 +59,19 @@ void writeBytesAtomically(const std::string& path, const std::vector<std::uint8_
         fs::remove(temp, ec);
         throw HostError("cannot write state file '" + path + "'");
     }
+}
+
+std::string modulePath(const RenderOptions& options, const std::string& executableDir) {
+    return options.pluginPath.empty() ? (fs::path(executableDir) / "Halcyra.vst3").string() : options.pluginPath;
+}
+
+// A saved state as it is, or the component state inside a ".vstpreset" file.
+std::vector<std::uint8_t> readState(const std::string& path, const host::Vst3Module& module) {
+    std::vector<std::uint8_t> bytes = readBytes(path);
+    if (!host::looksLikePresetFile(bytes)) return bytes;
+    auto state = host::componentStateOfPresetFile(bytes, module.findAudioEffect().cid);
+    if (!state) throw HostError("preset file '" + path + "' holds no state of this effect");
+    return std::move(*state);
 }
 
 void recallPreset(host::PluginInstance& instance, const char* kind, const std::string& name) {
@@ -110,10 +125,7 @@ RenderSummary runRender(const RenderOptions& options, const std::string& executa
         throw HostError("output '" + options.output + "' is the input file; choose another name");
 
     const InputAudio input = loadInput(options.input, options.sampleRate, options.mono);
-    const std::string pluginPath =
-        options.pluginPath.empty() ? (fs::path(executableDir) / "Halcyra.vst3").string() : options.pluginPath;
-
-    host::Vst3Module module(pluginPath);
+    host::Vst3Module module(modulePath(options, executableDir));
     host::PluginInstance instance(module);
     host::ProcessSettings settings;
     settings.sampleRate = input.sampleRate;
@@ -122,7 +134,7 @@ RenderSummary runRender(const RenderOptions& options, const std::string& executa
     settings.offline = true;
     instance.configure(settings);
 
-    if (!options.stateIn.empty() && instance.restoreState(readBytes(options.stateIn)) != Steinberg::kResultOk)
+    if (!options.stateIn.empty() && instance.restoreState(readState(options.stateIn, module)) != Steinberg::kResultOk)
         throw HostError("state file '" + options.stateIn + "' is not a complete state of this effect");
     // Settings first, so that "Mix Lock" given with --set rules the recall that follows.
     for (const auto& [name, value] : options.assignments) applyAssignment(instance, name, value);
@@ -187,6 +199,12 @@ RenderSummary runRender(const RenderOptions& options, const std::string& executa
     summary.peakDbfs[1] = toDb(peak[1]);
     summary.realTimeFactor = elapsed > 0.0 ? summary.seconds / elapsed : 0.0;
     return summary;
+}
+
+void printParameters(const RenderOptions& options, const std::string& executableDir, std::ostream& out) {
+    host::Vst3Module module(modulePath(options, executableDir));
+    host::PluginInstance instance(module);
+    listParameters(instance, out);
 }
 
 std::string describe(const RenderSummary& s) {

@@ -24,4 +24,7 @@ RenderSummary runRender(const RenderOptions& options, const std::string& executa
 
 std::string describe(const RenderSummary& summary);
 
+// --parameters: loads the module and lists its parameters on `out`.
+void printParameters(const RenderOptions& options, const std::string& executableDir, std::ostream& out);
+
 }  // namespace halcyra::render

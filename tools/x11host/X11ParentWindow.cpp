@@ -110,4 +110,22 @@ RgbaImage captureWindow(Display* display, Window w) {
     return image;
 }
 
+void X11ParentWindow::sendButton(Window w, int x, int y, bool press) const {
+    XEvent event{};
+    XButtonEvent& b = event.xbutton;
+    b.type = press ? ButtonPress : ButtonRelease;
+    b.display = display_;
+    b.window = w;
+    b.root = DefaultRootWindow(display_);
+    b.subwindow = None;
+    b.time = CurrentTime;
+    b.x = x;
+    b.y = y;
+    b.same_screen = True;
+    b.button = Button1;
+    b.state = press ? 0 : Button1Mask;
+    XSendEvent(display_, w, True, press ? ButtonPressMask : ButtonReleaseMask, &event);
+    XFlush(display_);
+}
+
 }  // namespace halcyra::x11host

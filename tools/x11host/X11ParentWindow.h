@@ -38,6 +38,9 @@ public:
     // The window's current contents; empty image when it cannot be read.
     RgbaImage capture(Window w) const;
     bool windowSize(Window w, int& width, int& height) const;
+    // Sends a left-button press or release at (x, y) pixels of window w, as the
+    // X server would deliver one.
+    void sendButton(Window w, int x, int y, bool press) const;
 
 private:
     Display* display_ = nullptr;
