@@ -25,9 +25,12 @@ public:
         std::string_view text;
         bool gap;  // a short spacer rather than a line of text
     };
+    // Which build a user runs, and who made it.
+    static constexpr std::string_view kVersionLine = "Version " HALCYRA_VERSION_TEXT;
+    static constexpr std::string_view kMaker = "tavimoro";
     static constexpr std::array<AboutLine, 8> kAboutBody{{
-        {"", false},
-        {"", false},
+        {kVersionLine, false},
+        {kMaker, false},
         {"", true},
         {"Binaural placement uses KEMAR HRTF measurements (Gardner & Martin,", false},
         {"MIT Media Lab, 1994).", false},
@@ -39,7 +42,7 @@ public:
     static constexpr float kAboutLineStep = 14.0f;
     static constexpr float kAboutGap = 8.0f;
     // The footer's left-hand text (its right-hand side says "click to close").
-    static constexpr std::string_view kAboutFooterLeft = "";
+    static constexpr std::string_view kAboutFooterLeft = kMaker;
 
     BurgerMenuControl(const IRECT& bounds, EditorContext& ctx);
 

@@ -18,5 +18,7 @@ inline constexpr IColor kToggleWellColor{120, 10, 12, 18};
 inline constexpr IColor kKnobBodyColor{255, 40, 45, 58};
 inline constexpr IColor kKnobPressedColor{255, 54, 60, 76};
 inline constexpr IColor kKnobFrameColor{140, 120, 132, 152};
+// The faint ring a knob's value arc runs along, visible even at the minimum.
+inline constexpr IColor kKnobTrackColor{60, 120, 132, 152};
 
 }  // namespace halcyra

@@ -11,6 +11,7 @@
 #include "editor/EditorColors.h"
 #include "editor/EditorContext.h"
 #include "editor/FavoriteControl.h"
+#include "editor/FoldOutPanel.h"
 #include "editor/KnobStyle.h"
 #include "editor/PresetListControl.h"
 #include "editor/PresetManagerControl.h"
@@ -18,6 +19,8 @@
 #include "editor/PresetSelection.h"
 #include "editor/SkyViewControl.h"
 #include "editor/SkyViewFeeder.h"
+#include "editor/controls/EventsSelectorControl.h"
+#include "editor/controls/FoldButtonControl.h"
 #include "editor/controls/HeaderBox.h"
 #include "editor/controls/HeaderTextButton.h"
 #include "editor/controls/MixLockControl.h"
@@ -30,6 +33,7 @@
 #include "graphics/controls/ITextControl.h"
 #include "graphics/controls/IVKnobControl.h"
 #include "plugin/AbCompareState.h"
+#include "plugin/ParameterText.h"
 #include "plugin/Parameters.h"
 #include "presets/FactoryPresets.h"
 
@@ -40,12 +44,16 @@ namespace {
 constexpr int kInitialSkyPalette = 2;
 constexpr int kBurgerMenuTag = 33;
 constexpr int kPresetPanelTag = 34;
+constexpr int kEventsSelectorTag = 35;
+constexpr int kFoldButtonTag = 36;
+constexpr int kFoldOutPanelTag = 37;
 
 struct KnobPlacement {
     IRECT rect;
     int param;
     const char* label;
     int tag;
+    const char* tooltip = nullptr;
 };
 
 // The knob strip left to right; Response (tag 24) is built separately for its value text.
@@ -62,11 +70,31 @@ constexpr KnobPlacement kStarKnobs[] = {
     {{571, 430, 645, 522}, kCharacter, "CHARACTER", 23},
     {{674, 430, 748, 522}, kMix, "MIX", 6},
 };
+// The panel that folds out over the bottom of the sky, between the Events switch
+// and the monitor toggle, with the five controls the strip has no room for.
+constexpr IRECT kFoldOutPanelRect{181, 284, 579, 386};
+constexpr KnobPlacement kFoldOutKnobs[] = {
+    {{191, 289, 265, 381}, kWeather, "WEATHER", 38, "Weather: from a calm to a stormy sky"},
+    {{267, 289, 341, 381}, kGust, "GUST", 39, "Gust: how strongly the wind gusts"},
+    {{343, 289, 417, 381}, kAttack, "ATTACK", 40, "Attack: how quickly each star swells in"},
+    {{419, 289, 493, 381}, kDecay, "DECAY", 41, "Decay: how long each star rings"},
+    {{495, 289, 569, 381}, kStarMix, "STAR MIX", 42, "Star Mix: how loud the stars are in the output"},
+};
 
-IControl* AttachKnob(IGraphics& g, const KnobPlacement& k, const IVStyle& style) {
-    return g.AttachControl(new IVKnobControl(k.rect, k.param, k.label, style, false, false, -135.0f, 135.0f, -135.0f,
-                                             EDirection::Vertical, 4.0, 2.0f),
-                           k.tag);
+// Pressed or hovered, a knob's caption shows the value as the host prints it, with its unit.
+void ShowValueWhileTouched(IVKnobControl& knob, int param) {
+    knob.SetReadoutFunction([param](double normalized) {
+        return formatParameterValue(param, fromNormalized(param, normalized));
+    });
+}
+
+IVKnobControl* AttachKnob(IGraphics& g, const KnobPlacement& k, const IVStyle& style) {
+    auto* knob = new IVKnobControl(k.rect, k.param, k.label, style, false, false, -135.0f, 135.0f, -135.0f,
+                                   EDirection::Vertical, 4.0, 2.0f);
+    ShowValueWhileTouched(*knob, k.param);
+    if (k.tooltip) knob->SetTooltip(k.tooltip);
+    g.AttachControl(knob, k.tag);
+    return knob;
 }
 
 void AttachCaption(IGraphics& g, const IRECT& rect, const char* text) {
@@ -156,6 +184,11 @@ void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
                                              kFrameColor);
     monitor->SetTooltip("Headphones  /  Speakers");
     g.AttachControl(monitor, 8);
+    // Events decides what a click in the sky does, so it sits in the sky, opposite the monitor toggle.
+    auto* events = new EventsSelectorControl(IRECT(14, 354, 146, 378), kEvents, accent, kTextColor, kDimColor,
+                                             kFrameColor);
+    events->SetTooltip("Sky clicks: Auto lets the sky place stars; Star or Comet places one where you click");
+    g.AttachControl(events, kEventsSelectorTag);
 
     AttachCaption(g, IRECT(103, 396, 223, 414), "SKY");
     AttachCaption(g, IRECT(434, 396, 554, 414), "STARS");
@@ -163,8 +196,10 @@ void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
 
     const IVStyle knobStyle = MakeKnobStyle(accent);
     for (const KnobPlacement& k : kSkyKnobs) AttachKnob(g, k, knobStyle);
-    g.AttachControl(new ResponseKnobControl(kResponseKnob.rect, kResponseKnob.param, kResponseKnob.label, knobStyle, ctx),
-                    kResponseKnob.tag);
+    auto* response =
+        new ResponseKnobControl(kResponseKnob.rect, kResponseKnob.param, kResponseKnob.label, knobStyle, ctx);
+    ShowValueWhileTouched(*response, kResponseKnob.param);
+    g.AttachControl(response, kResponseKnob.tag);
     for (const KnobPlacement& k : kStarKnobs) AttachKnob(g, k, knobStyle);
 
     g.AttachControl(new RespModeToggleControl(IRECT(333, 523, 427, 543), kResponseMode, accent, kTextColor, kDimColor,
@@ -172,6 +207,16 @@ void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
                     25);
     g.AttachControl(new MixLockControl(IRECT(695, 522, 727, 544), kMixLock, accent, kDimColor), 7);
     g.AttachControl(new ResizeGripControl(IRECT(W - 26, H - 26, W, H), kDimColor));
+
+    // Folded at first; the button between the SKY and STARS captions opens it.
+    auto* foldOut = new FoldOutPanel(kFoldOutPanelRect, accent);
+    g.AttachControl(foldOut, kFoldOutPanelTag);
+    for (const KnobPlacement& k : kFoldOutKnobs) foldOut->AddMember(AttachKnob(g, k, knobStyle));
+    auto* fold = new FoldButtonControl(
+        IRECT(344, 396, 416, 414), kTextColor, kDimColor, [foldOut] { return foldOut->IsOpen(); },
+        [foldOut] { foldOut->SetOpen(!foldOut->IsOpen()); });
+    fold->SetTooltip("More controls: Weather, Gust, Attack, Decay, Star Mix");
+    g.AttachControl(fold, kFoldButtonTag);
 
     g.AttachControl(burgerMenu.release(), kBurgerMenuTag);
     g.AttachControl(presetPanel.release(), kPresetPanelTag);

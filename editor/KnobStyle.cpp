@@ -11,11 +11,13 @@ IVStyle MakeKnobStyle(const IColor& accent) {
         .WithShowLabel(true)
         .WithDrawFrame(false)
         .WithDrawShadows(false)
+        .WithDrawTrack(true)
         .WithColor(kBG, COLOR_TRANSPARENT)
         .WithColor(kFG, kKnobBodyColor)
         .WithColor(kPR, kKnobPressedColor)
         .WithColor(kFR, kKnobFrameColor)
         .WithColor(kX1, accent)
+        .WithColor(kX2, kKnobTrackColor)
         .WithWidgetFrac(0.88f)
         .WithLabelText(label);
 }

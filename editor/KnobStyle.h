@@ -9,7 +9,8 @@ namespace halcyra {
 
 class IControl;
 
-// Default vector style with the editor's knob colours, label under the knob, no value text.
+// Default vector style with the editor's knob colours, a faint track under the value
+// arc, label under the knob, no value text.
 IVStyle MakeKnobStyle(const IColor& accent);
 
 // Sets the value-arc colour of a knob (an IVKnobControl or one derived from it);

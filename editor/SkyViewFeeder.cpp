@@ -6,6 +6,7 @@
 #include "editor/KnobStyle.h"
 #include "editor/SkyPalette.h"
 #include "editor/SkyViewControl.h"
+#include "editor/controls/EventsSelectorControl.h"
 #include "editor/controls/MixLockControl.h"
 #include "editor/controls/MonitorToggleControl.h"
 #include "editor/controls/OutputMeterControl.h"
@@ -123,6 +124,7 @@ void SkyViewFeeder::ApplyAccent(const IColor& accent) {
     if (auto* c = Tagged<MonitorToggleControl>(ui, kMonitorToggleTag)) c->SetAccentColor(accent);
     if (auto* c = Tagged<RespModeToggleControl>(ui, kRespModeToggleTag)) c->SetAccentColor(accent);
     if (auto* c = Tagged<OutputMeterControl>(ui, kMeterTag)) c->SetAccentColor(accent);
+    if (auto* c = Tagged<EventsSelectorControl>(ui, kEventsSelectorTag)) c->SetAccentColor(accent);
 }
 
 void SkyViewFeeder::FollowMonitorAndEvents() {

@@ -19,10 +19,11 @@ class SkyViewFeeder : public IControl {
 public:
     static constexpr int kMeterTag = 20;
     // Knob tags whose value arc takes the palette's accent.
-    static constexpr int kAccentKnobTags[] = {1, 2, 4, 3, 24, 21, 22, 23, 6};
+    static constexpr int kAccentKnobTags[] = {1, 2, 4, 3, 24, 21, 22, 23, 6, 38, 39, 40, 41, 42};
     static constexpr int kMixLockTag = 7;
     static constexpr int kMonitorToggleTag = 8;
     static constexpr int kRespModeToggleTag = 25;
+    static constexpr int kEventsSelectorTag = 35;
 
     SkyViewFeeder(EditorContext& ctx, SkyViewControl& sky);
 

@@ -8,7 +8,8 @@
 namespace halcyra {
 
 namespace {
-constexpr IColor kFieldColor{240, 12, 14, 20};
+// Opaque: the field opens over the button that started it, whose text must not show through.
+constexpr IColor kFieldColor{255, 12, 14, 20};
 constexpr IColor kFieldOutline{200, 150, 160, 178};
 constexpr float kFieldPadding = 6.0f;
 }  // namespace

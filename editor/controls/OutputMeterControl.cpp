@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "graphics/Canvas.h"
+#include "plugin/ParameterText.h"
 #include "plugin/Parameters.h"
 
 namespace halcyra {
@@ -79,9 +80,27 @@ void OutputMeterControl::Draw(Canvas& g) {
     const float x = x0 + static_cast<float>(GetValue()) * (x1 - x0);
     g.FillRoundRect(mText, IRECT(x - 1.6f, mid - 7.0f, x + 1.6f, mid + 7.0f), 1.4f);
     g.DrawLine(mAccent.Brightened(kMarkerLineLift), x, mid - 7.0f, x, mid + 7.0f, 1.0f);
+
+    const std::string readout = ReadoutText();
+    if (!readout.empty())
+        g.DrawText(IText(11.0f, mText, "Roboto-Regular", EAlign::Far, EVAlign::Middle), readout, ReadoutBounds());
 }
 
-void OutputMeterControl::OnMouseDown(float x, float, const IMouseMod&) { SetValueFromUserInput(ValueForX(x)); }
+std::string OutputMeterControl::ReadoutText() const {
+    const int p = GetParamIdx();
+    if (!(mPressed || mMouseIsOver) || p < 0 || p >= kNumParams) return {};
+    return formatParameterValue(p, fromNormalized(p, GetValue()));
+}
+
+void OutputMeterControl::OnMouseDown(float x, float, const IMouseMod&) {
+    mPressed = true;
+    SetValueFromUserInput(ValueForX(x));
+}
+
+void OutputMeterControl::OnMouseUp(float, float, const IMouseMod&) {
+    mPressed = false;
+    SetDirty();
+}
 
 void OutputMeterControl::OnMouseDrag(float x, float, float, float, const IMouseMod&) {
     SetValueFromUserInput(ValueForX(x));

@@ -1,7 +1,11 @@
 // The header's output meter: two thin bars (left over right) showing RMS with a
 // peak line on a −48…0 dBFS scale, and a marker for the Output gain that can be
 // dragged along the meter. The levels come from outside (the sky-view feeder).
+// While the marker is pressed or hovered, the gain is written left of the meter, in
+// the header's empty stretch, so it covers neither bars nor marker.
 #pragma once
+
+#include <string>
 
 #include "graphics/IColor.h"
 #include "graphics/IControl.h"
@@ -19,6 +23,7 @@ public:
 
     void Draw(Canvas& g) override;
     void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+    void OnMouseUp(float x, float y, const IMouseMod& mod) override;
     void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& mod) override;
     // Back to 0 dB (the parameter's default), not a second press.
     void OnMouseDblClick(float x, float y, const IMouseMod& mod) override;
@@ -32,12 +37,16 @@ public:
     static float LevelToFraction(float level);
     // Normalised gain for a mouse x, clamped to the meter's length.
     double ValueForX(float x) const;
+    // The gain as text ("-3.0 dB") while pressed or hovered; empty otherwise.
+    std::string ReadoutText() const;
+    IRECT ReadoutBounds() const { return IRECT(mRECT.L - 70.0f, mRECT.T, mRECT.L - 6.0f, mRECT.B); }
 
 private:
     void DrawBar(Canvas& g, const IRECT& bar, float rms, float peak) const;
 
     IColor mAccent, mText, mDim, mFrame;
     float mPeakL = 0.0f, mPeakR = 0.0f, mRmsL = 0.0f, mRmsR = 0.0f;
+    bool mPressed = false;
 };
 
 }  // namespace halcyra

@@ -30,7 +30,11 @@ ResponseKnobControl::ResponseKnobControl(const IRECT& bounds, int paramIdx, cons
                                          EditorContext& ctx)
     : IVKnobControl(bounds, paramIdx, label != nullptr ? label : "", style, false, false, -135.0f, 135.0f, -135.0f,
                     EDirection::Vertical, 4.0, 2.0f),
-      mCtx(ctx) {}
+      mCtx(ctx) {
+    // The value text sits in the middle of the face: the pointer keeps to the rim so
+    // it never crosses "3000 ms".
+    SetPointerStart(kPointerStart);
+}
 
 std::string ResponseKnobControl::ValueText(double normalized, bool beats) {
     char buf[32];

@@ -15,6 +15,8 @@ class ResponseKnobControl : public IVKnobControl {
 public:
     static constexpr int kBeatSteps = 7;
     static constexpr double kFullScaleMs = 3000.0;
+    // Share of the face radius where the pointer starts, clear of the widest value text.
+    static constexpr float kPointerStart = 0.74f;
 
     ResponseKnobControl(const IRECT& bounds, int paramIdx, const char* label, const IVStyle& style,
                         EditorContext& ctx);

@@ -68,12 +68,16 @@ std::string IVKnobControl::GetValueText() const {
     return buf;
 }
 
+std::string IVKnobControl::GetCaptionText() const {
+    return mReadout && (mPressed || mMouseIsOver) ? mReadout(GetValue()) : mLabel;
+}
+
 void IVKnobControl::Draw(Canvas& g) {
     const IColor& bg = mStyle.colorSpec.Get(kBG);
     if (bg.A > 0) g.FillRect(bg, mRECT);
     DrawWidget(g);
     const IRECT label = GetLabelBounds();
-    if (!label.Empty()) g.DrawText(mStyle.labelText, mLabel, label);
+    if (!label.Empty()) g.DrawText(mStyle.labelText, GetCaptionText(), label);
     if (mStyle.showValue) g.DrawText(mStyle.valueText, GetValueText(), GetValueBounds());
 }
 
@@ -95,13 +99,17 @@ void IVKnobControl::DrawWidget(Canvas& g) {
     if (mStyle.drawFrame) g.DrawCircle(c.Get(kFR), cx, cy, faceRadius, mStyle.frameThickness);
 
     const float valueAngle = ValueToAngle(GetValue());
+    // The track shows where the sweep runs even when the value arc is empty.
+    if (mStyle.drawTrack) {
+        g.DrawArc(c.Get(kX2), cx, cy, arcRadius, std::min(mAngle1, mAngle2), std::max(mAngle1, mAngle2), mTrackSize);
+    }
     if (std::fabs(valueAngle - mAnchorAngle) > 0.01f) {
         g.DrawArc(c.Get(kX1), cx, cy, arcRadius, std::min(mAnchorAngle, valueAngle), std::max(mAnchorAngle, valueAngle),
                   mTrackSize);
     }
 
     float x1, y1, x2, y2;
-    PolarPoint(cx, cy, faceRadius * 0.3f, valueAngle, x1, y1);
+    PolarPoint(cx, cy, faceRadius * mPointerStart, valueAngle, x1, y1);
     PolarPoint(cx, cy, faceRadius * 0.9f, valueAngle, x2, y2);
     g.DrawLine(c.Get(kFR), x1, y1, x2, y2, mTrackSize);
 }

@@ -1,8 +1,11 @@
 // The vector knob: a round face with a pointer, a value arc swept between two
 // angles, and a label (and optionally the value as text). Dragging changes the
-// value, a double click returns it to its default and the wheel steps it.
+// value, a double click returns it to its default and the wheel steps it. With a
+// readout function, the label strip shows the value's text while the knob is
+// pressed or hovered, so the number never covers anything else.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "graphics/IControl.h"
@@ -40,6 +43,14 @@ public:
     double GetGearing() const { return mGearing; }
     bool IsPressed() const { return mPressed; }
 
+    // Text for a normalised value, shown in place of the label while pressed or hovered.
+    using ReadoutFunction = std::function<std::string(double normalized)>;
+    void SetReadoutFunction(ReadoutFunction f) { mReadout = std::move(f); SetDirty(); }
+    // What the label strip shows now: the readout or the label.
+    std::string GetCaptionText() const;
+    // Where the pointer line starts, as a share of the face radius (leaves room for text inside).
+    void SetPointerStart(float fraction) { mPointerStart = fraction; SetDirty(); }
+
     // Parts of the rectangle: the label strip, the value strip and the square the
     // knob itself is drawn in (already reduced by the widget fraction).
     IRECT GetLabelBounds() const;
@@ -61,6 +72,8 @@ protected:
     float mTrackSize;
     double mWheelStep = kDefaultWheelStep;
     bool mPressed = false;
+    ReadoutFunction mReadout;
+    float mPointerStart = 0.3f;
     // The unclamped-by-snapping position of a drag, so a subclass that snaps the
     // value still sees small movements add up.
     double mDragValue = 0.0;

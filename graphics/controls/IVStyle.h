@@ -17,7 +17,7 @@ enum EVColor {
     kHL,  // hover highlight
     kSH,  // shadow
     kX1,  // first extra colour: the value arc
-    kX2,
+    kX2,  // second extra colour: the track under the value arc (when drawn)
     kX3,
     kNumVColors
 };
@@ -44,6 +44,7 @@ struct IVStyle {
     bool showValue = true;
     bool drawFrame = true;
     bool drawShadows = true;
+    bool drawTrack = false;  // the whole sweep in kX2 under the value arc
     IVColorSpec colorSpec;
     IText labelText{14.0f, COLOR_BLACK, kDefaultFontId, EAlign::Center, EVAlign::Top};
     IText valueText{14.0f, COLOR_BLACK, kDefaultFontId, EAlign::Center, EVAlign::Bottom};
@@ -55,6 +56,7 @@ struct IVStyle {
     IVStyle WithShowValue(bool v) const { IVStyle s = *this; s.showValue = v; return s; }
     IVStyle WithDrawFrame(bool v) const { IVStyle s = *this; s.drawFrame = v; return s; }
     IVStyle WithDrawShadows(bool v) const { IVStyle s = *this; s.drawShadows = v; return s; }
+    IVStyle WithDrawTrack(bool v) const { IVStyle s = *this; s.drawTrack = v; return s; }
     IVStyle WithColor(EVColor c, const IColor& color) const { IVStyle s = *this; s.colorSpec.Set(c, color); return s; }
     IVStyle WithWidgetFrac(float v) const { IVStyle s = *this; s.widgetFrac = v; return s; }
     IVStyle WithLabelText(const IText& t) const { IVStyle s = *this; s.labelText = t; return s; }

@@ -1,7 +1,10 @@
 // Renders the editor once, as a host would first show it, to a PNG for looking at:
-//   halcyra-editor-picture [out.png] [scale]
+//   halcyra-editor-picture [out.png] [scale] [touched]
+// With "touched", the extra-controls panel is folded out, a knob is held down and the
+// meter hovered, to look at the readouts.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "FakeEditorContext.h"
 #include "editor/EditorLayout.h"
@@ -29,6 +32,16 @@ int main(int argc, char** argv) {
     if (auto* meter = dynamic_cast<OutputMeterControl*>(ui.GetControlWithTag(20)))
         meter->SetMeterValues(0.5f, 0.35f, 0.2f, 0.12f);
 
+    if (argc > 3 && std::string(argv[3]) == "touched") {
+        const IRECT fold = ui.GetControlWithTag(36)->GetRECT();
+        ui.OnMouseDown(fold.MW(), fold.MH(), IMouseMod(true));
+        ui.OnMouseUp(fold.MW(), fold.MH(), IMouseMod(true));
+        const IRECT decay = ui.GetControlWithTag(41)->GetRECT();
+        ui.OnMouseDown(decay.MW(), decay.MH(), IMouseMod(true));
+        const IRECT meter = ui.GetControlWithTag(20)->GetRECT();
+        ui.GetControlWithTag(20)->OnMouseOver(meter.MW(), meter.MH(), IMouseMod(true));
+        ui.GetControlWithTag(1)->OnMouseOver(0, 0, IMouseMod(true));
+    }
     if (!RenderToPng(ui, out)) {
         std::fprintf(stderr, "could not render %s\n", out);
         return 1;

@@ -79,7 +79,7 @@ TEST(EditorHitTesting, HiddenOverlaysNeverTakeTheMouseAndShownOnesTakeEverything
 
 TEST(EditorHitTesting, EveryKnobAndToggleAnswersAtItsCentre) {
     EditorFixture e;
-    for (int tag : {1, 2, 4, 3, 24, 21, 22, 23, 6, 25, 7, 8, 20, 26, 27, 29, 30, 31, 32}) {
+    for (int tag : {1, 2, 4, 3, 24, 21, 22, 23, 6, 25, 7, 8, 20, 26, 27, 29, 30, 31, 32, 35, 36}) {
         IControl* c = e.ui.GetControlWithTag(tag);
         ASSERT_NE(c, nullptr) << tag;
         EXPECT_EQ(e.ui.GetMouseControl(c->GetRECT().MW(), c->GetRECT().MH()), c) << "tag " << tag;

@@ -206,6 +206,43 @@ TEST(EditorMouse, SkyClicksRequestStarsOnlyWhenEventsIsNotAuto) {
     EXPECT_TRUE(e.ctx.takeCommands().empty());
 }
 
+// The Events switch in the sky is what makes sky clicks place stars.
+TEST(EditorMouse, EventsSwitchPicksTheClickedSegmentAndTurnsSkyClicksOn) {
+    EditorFixture e;
+    const IRECT r = e.ui.GetControlWithTag(35)->GetRECT();
+    const float third = r.W() / 3.0f;
+    e.Click(r.L + 2.5f * third, r.MH());
+    EXPECT_EQ(e.ctx.store.get(kEvents), 2.0);
+    e.Click(r.L + 0.5f * third, r.MH());
+    EXPECT_EQ(e.ctx.store.get(kEvents), 0.0);
+    e.Click(r.L + 1.5f * third, r.MH());
+    EXPECT_EQ(e.ctx.store.get(kEvents), 1.0);
+    e.ui.OnFrame(1.0 / 60.0);
+    e.Click(380.0f, 216.0f);
+    EXPECT_EQ(e.ctx.takeCommands().size(), 1u);
+}
+
+// The fold-out panel's knobs take the mouse only while it is out; folded, the sky
+// beneath answers again.
+TEST(EditorMouse, FoldButtonShowsThePanelKnobsAndFoldingGivesTheSkyItsClicksBack) {
+    EditorFixture e;
+    e.ctx.store.set(kEvents, 1);
+    e.ui.OnFrame(1.0 / 60.0);  // the sky view learns that clicks are wanted
+    const IRECT fold = e.ui.GetControlWithTag(36)->GetRECT();
+    IControl* decay = e.ui.GetControlWithTag(41);
+    const IRECT d = decay->GetRECT();
+    EXPECT_EQ(e.ui.GetMouseControl(d.MW(), d.MH()), e.ui.GetControl(1)) << "folded: the sky";
+    e.Click(fold.MW(), fold.MH());
+    EXPECT_EQ(e.ui.GetMouseControl(d.MW(), d.MH()), decay);
+    e.DragY(d.MW(), d.MH(), -100.0f);
+    EXPECT_GT(e.ctx.store.get(kDecay), paramInfo(kDecay).defaultValue);
+    e.Click(d.R + 1.0f, d.MH());  // the panel between two knobs swallows the click
+    EXPECT_TRUE(e.ctx.takeCommands().empty());
+    e.Click(fold.MW(), fold.MH());
+    e.Click(d.MW(), d.MH());
+    EXPECT_EQ(e.ctx.takeCommands().size(), 1u);
+}
+
 TEST(EditorMouse, ArrowsStepTheFactoryPresetsAndQueueASkyJump) {
     EditorFixture e;
     e.Click(468.0f, 22.0f);  // "›"

@@ -75,11 +75,16 @@ TEST_F(SkyInLayout, AFullQueueDropsTheClick) {
     EXPECT_EQ(ctx.queue.pending(), 1u);
 }
 
-TEST_F(SkyInLayout, TheMonitorToggleOnTopOfTheSkyTakesItsClicks) {
+TEST_F(SkyInLayout, TheTogglesOnTopOfTheSkyTakeTheirClicks) {
     ctx.store.set(kEvents, 1);
     ui.OnFrame(1.0 / 60.0);
     Click(760.0f - 30.0f, 366.0f);
     EXPECT_EQ(ctx.queue.pending(), 0u);
+    EXPECT_EQ(ui.GetControlWithTag(8)->GetValue(), 1.0) << "the toggle itself took the click: Speakers";
+    // The Events switch sits on the sky the same way: a click on it changes Events, asks for no star.
+    Click(130.0f, 366.0f);
+    EXPECT_EQ(ctx.queue.pending(), 0u);
+    EXPECT_EQ(ui.GetControlWithTag(35)->GetValue(), 1.0) << "its Comet segment took the click";
 }
 
 // The feeder finds every accented control of the real layout by its tag.
