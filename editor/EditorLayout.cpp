@@ -44,7 +44,6 @@ namespace {
 constexpr int kInitialSkyPalette = 2;
 constexpr int kBurgerMenuTag = 33;
 constexpr int kPresetPanelTag = 34;
-constexpr int kEventsSelectorTag = 35;
 constexpr int kFoldButtonTag = 36;
 constexpr int kFoldOutPanelTag = 37;
 
@@ -188,7 +187,7 @@ void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
     auto* events = new EventsSelectorControl(IRECT(14, 354, 146, 378), kEvents, accent, kTextColor, kDimColor,
                                              kFrameColor);
     events->SetTooltip("Sky clicks: Auto lets the sky place stars; Star or Comet places one where you click");
-    g.AttachControl(events, kEventsSelectorTag);
+    g.AttachControl(events, SkyViewFeeder::kEventsSelectorTag);
 
     AttachCaption(g, IRECT(103, 396, 223, 414), "SKY");
     AttachCaption(g, IRECT(434, 396, 554, 414), "STARS");

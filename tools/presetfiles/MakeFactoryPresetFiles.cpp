@@ -8,9 +8,9 @@
 
 #include "dsp/stars/EditorCommandQueue.h"
 #include "frame/Identity.h"
-#include "frame/StateStream.h"
 #include "plugin/ParameterEditor.h"
 #include "plugin/ParameterStore.h"
+#include "plugin/StateRecord.h"
 #include "presets/FactoryPresets.h"
 #include "tools/host/PresetFileChunk.h"
 
@@ -35,7 +35,7 @@ std::vector<std::uint8_t> presetState(int index) {
     store.set(kMixLock, 0.0);  // let the recall write the preset's Mix
     recallFactoryPreset(index, editor, queue);
     store.set(kMixLock, paramInfo(kMixLock).defaultValue);
-    const auto state = vst3::encodeState(store, false);
+    const auto state = encodeState(store, false);
     return std::vector<std::uint8_t>(state.begin(), state.end());
 }
 
