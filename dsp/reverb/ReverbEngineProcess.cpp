@@ -59,13 +59,13 @@ enum ModulationSlot : int {
 };
 
 // The FDN and glide modulation phases of one sample: frac(offset[k] + rate[k]·Φ) for
-// the slots kModFdnDelay .. kModGlideTap, two lanes at a time where SSE2 is there.
+// the slots kModFdnDelay .. kModGlideTap, two lanes at a time.
 // Each lane rounds exactly like cyclesAt; truncation through 32-bit integers holds
 // for decades of running, and past that the scalar form takes over.
 struct PhaseTable {
     static constexpr int kFirst = kModFdnDelay, kCount = kModGlideTap + 1 - kModFdnDelay + 1;  // padded to pairs
     double offset[kCount] = {}, rate[kCount] = {};
-    PhaseTable() {
+    constexpr PhaseTable() {
         for (int j = 0; j < 6; ++j) {
             offset[kModFdnDelay - kFirst + j] = 0.17 * j;
             rate[kModFdnDelay - kFirst + j] = 1.9;
@@ -81,7 +81,6 @@ struct PhaseTable {
     }
 
     void fill(double position, float* at) const {
-#if defined(__SSE2__) || defined(_M_X64)
         if (position < 1e9) {
             const __m128d p = _mm_set1_pd(position);
             for (int k = 0; k < kCount; k += 2) {
@@ -93,7 +92,6 @@ struct PhaseTable {
             }
             return;
         }
-#endif
         for (int k = 0; k < kCount; ++k) at[kFirst + k] = cyclesAt(offset[k], rate[k], position);
     }
 };
@@ -239,7 +237,7 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
     // slot kModFdnDelay + l; lane 15 only pads the last batch.
     enum CubicLane : int { kLaneFdnDelay = 0, kLaneFdnAllpass = 6, kLaneGlideRead = 12, kLaneGlideLoop = 13,
                            kLaneGlideTap = 14, kCubicLanes = 16 };
-    static const PhaseTable phases;
+    static constexpr PhaseTable phases{};
     const CubicDelayLine* lines[kCubicLanes];
     alignas(16) float nominal[kCubicLanes], excursion[kCubicLanes];
     for (int j = 0; j < 6; ++j) {
