@@ -173,8 +173,11 @@ TEST_F(Lv2Bundle, ListsTheFactoryPresetsAndTheyRecallTheirValues) {
 }
 
 // Every setting the render receives, as a port value and as halcyra-render's --set.
+// "Response" in beats follows the tempo: halcyra-render's host plays at 120 bpm.
 const std::pair<const char*, float> kSettings[] = {
-    {"Size", 0.4f}, {"Mix", 35.0f}, {"Events", 2.0f}, {"Monitor", 1.0f}, {"Output", -3.0f}, {"Star Mix", 0.6f},
+    {"Size", 0.4f},     {"Mix", 35.0f},      {"Events", 0.0f},        {"Monitor", 1.0f},
+    {"Output", -3.0f},  {"Star Mix", 0.6f},  {"Level", 0.8f},         {"Rate", 0.8f},
+    {"Response Mode", 1.0f}, {"Response", 0.0f},
 };
 
 std::string renderArgs(int block) {
@@ -187,6 +190,7 @@ TEST_F(Lv2Bundle, RendersWhatHalcyraRenderRendersAtTheSameBlockSize) {
     const StereoBuffer input = testSignal(1.5);
     writeWav(path("stereo.wav"), input, kRate, 2);
     writeWav(path("mono.wav"), input, kRate, 1);
+    StereoBuffer stereoAt120;
     for (const auto& [uri, file] : {std::pair{kStereo, "stereo.wav"}, std::pair{kMono, "mono.wav"}}) {
         SCOPED_TRACE(uri);
         constexpr int kBlock = 256;
@@ -196,9 +200,17 @@ TEST_F(Lv2Bundle, RendersWhatHalcyraRenderRendersAtTheSameBlockSize) {
         Lv2Instance instance(world_, world_.plugin(uri), map_, kRate);
         ASSERT_TRUE(instance.ok());
         for (const auto& [name, value] : kSettings) instance.control(symbolOf(findParam(name))) = value;
+        instance.sendTempo(120.0f);
         const StereoBuffer lv2 = instance.process(input, kBlock);
         EXPECT_LE(maxDifference(lv2, readWav(path("vst3.wav"))), 1e-6f);
+        if (uri == kStereo) stereoAt120 = lv2;
     }
+
+    // The host's tempo reaches the stars: at 60 bpm the response is twice as long.
+    Lv2Instance slow(world_, world_.plugin(kStereo), map_, kRate);
+    for (const auto& [name, value] : kSettings) slow.control(symbolOf(findParam(name))) = value;
+    slow.sendTempo(60.0f);
+    EXPECT_GT(maxDifference(slow.process(input, 256), stereoAt120), 1e-3f);
 
     // lv2apply (lilv-utils) runs the plug-in one frame per call; a short input keeps it quick.
     const StereoBuffer shortInput = testSignal(0.25);

@@ -1,6 +1,8 @@
 #include "lv2/Lv2Host.h"
 
 #include <lv2/atom/atom.h>
+#include <lv2/atom/forge.h>
+#include <lv2/time/time.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -61,6 +63,8 @@ Lv2Instance::Lv2Instance(const Lv2World& world, const LilvPlugin* plugin, UridMa
         }
     }
     for (auto& [symbol, value] : controls_) lilv_instance_connect_port(instance_, indexOf_[symbol], &value);
+    events_.assign(64, 0);
+    lilv_instance_connect_port(instance_, indexOf_["host_events"], events_.data());
     lilv_node_free(control);
     lilv_node_free(audio);
     lilv_node_free(input);
@@ -90,9 +94,28 @@ StereoBuffer Lv2Instance::process(const StereoBuffer& in, int block) {
             lilv_instance_connect_port(instance_, audioIn_[c], const_cast<float*>(sources[c] + pos));
         lilv_instance_connect_port(instance_, audioOut_[0], out.left.data() + pos);
         lilv_instance_connect_port(instance_, audioOut_[1], out.right.data() + pos);
+        writeEvents();
         lilv_instance_run(instance_, n);
     }
     return out;
+}
+
+void Lv2Instance::writeEvents() {
+    LV2_Atom_Forge forge;
+    lv2_atom_forge_init(&forge, map_.map());
+    lv2_atom_forge_set_buffer(&forge, reinterpret_cast<std::uint8_t*>(events_.data()), events_.size() * 8);
+    LV2_Atom_Forge_Frame sequence;
+    lv2_atom_forge_sequence_head(&forge, &sequence, 0);
+    if (pendingTempo_ > 0.0f) {
+        lv2_atom_forge_frame_time(&forge, 0);
+        LV2_Atom_Forge_Frame object;
+        lv2_atom_forge_object(&forge, &object, 0, map_.id(LV2_TIME__Position));
+        lv2_atom_forge_key(&forge, map_.id(LV2_TIME__beatsPerMinute));
+        lv2_atom_forge_float(&forge, pendingTempo_);
+        lv2_atom_forge_pop(&forge, &object);
+        pendingTempo_ = 0.0f;
+    }
+    lv2_atom_forge_pop(&forge, &sequence);
 }
 
 const void* Lv2Instance::getValue(const char* symbol, void* self, std::uint32_t* size, std::uint32_t* type) {

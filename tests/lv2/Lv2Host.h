@@ -54,6 +54,8 @@ public:
     bool ok() const { return instance_ != nullptr; }
 
     float& control(const std::string& symbol);
+    // Sends the host's tempo as a time:Position with the next run, as hosts do on a change.
+    void sendTempo(float bpm) { pendingTempo_ = bpm; }
     // Runs the input (one channel for the mono variant uses `left`) in blocks of `block`.
     StereoBuffer process(const StereoBuffer& in, int block);
 
@@ -69,6 +71,9 @@ private:
     std::map<std::string, std::uint32_t> indexOf_;
     std::vector<float> outputControls_;
     std::vector<std::uint32_t> audioIn_, audioOut_;
+    std::vector<std::uint64_t> events_;  // the atom sequence on the "host_events" port (8-byte aligned)
+    float pendingTempo_ = 0.0f;
+    void writeEvents();
 };
 
 // Float WAV files, as halcyra-render and lv2apply read and write them.
