@@ -25,9 +25,9 @@ inline float softClip(float x) {
     return x < 0.0f ? -bent : bent;
 }
 
-// Input samples are held within +30 dBFS. Hotter material from a float bus is
-// clipped far beyond anything the soft clip lets through anyway, while a burst of
-// garbage from upstream (1e30 is finite) cannot drive the reverb for minutes.
+// Input samples are held within +30 dBFS: hotter material would leave the soft
+// clip saturated anyway, and a burst of garbage from upstream (1e30 is finite)
+// cannot drive the reverb for minutes.
 inline constexpr double kInputLimit = 32.0;
 
 // Mono fold of one input frame: non-finite samples count as silence, finite ones

@@ -356,7 +356,7 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
         for (int k = 0; k < 6; ++k) apIn[k] = kFdnSign[k] * fa[kFdnPermutation[k]];
         apIn[6] = apIn[7] = 0.0f;
         for (int h = 0; h < kFdnLanes; h += 4) {
-            const __m128 r = _mm_load_ps(cubic + kLaneFdnAllpass + h);
+            const __m128 r = _mm_loadu_ps(cubic + kLaneFdnAllpass + h);  // lane 6: not 16-byte aligned
             const __m128 o = _mm_sub_ps(_mm_load_ps(apIn + h), _mm_mul_ps(apGain, r));
             _mm_store_ps(apWrite + h, finiteOrZero4(_mm_mul_ps(o, _mm_load_ps(gAp + h))));
             _mm_store_ps(fy + h, _mm_add_ps(_mm_mul_ps(apGain, o), r));
