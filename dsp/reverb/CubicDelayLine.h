@@ -8,6 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "dsp/reverb/DelayLine.h"
+
 namespace halcyra {
 
 class CubicDelayLine {
@@ -39,18 +41,7 @@ public:
     }
 
     // Same as DelayLine::position.
-    float position(float nominal, float shift) const {
-        float p = static_cast<float>(write_) - (nominal - 1.0f) + shift;
-        const float n = static_cast<float>(size_);
-        if (p < 0.0f) {
-            p += n;
-            if (p < 0.0f) p = std::fmod(p, n) + n;
-        } else if (p >= n) {
-            p -= n;
-            if (p >= n) p = std::fmod(p, n);
-        }
-        return (p >= 0.0f && p <= n) ? p : 0.0f;
-    }
+    float position(float nominal, float shift) const { return wrappedReadPosition(write_, size_, nominal, shift); }
 
     // The samples at i - 1, i, i + 1 and i + 2 (wrapped), for i in [0, capacity).
     const float* window(int i) const { return storage_.data() + i; }

@@ -10,6 +10,24 @@
 
 namespace halcyra {
 
+// Read position of a line of `size` samples whose next write goes to `write`, for a
+// nominal length L moved by `shift` samples, brought into [0, size].
+inline float wrappedReadPosition(int write, int size, float nominal, float shift) {
+    float p = static_cast<float>(write) - (nominal - 1.0f) + shift;
+    const float n = static_cast<float>(size);
+    // One step is all ordinary excursions need; fmod keeps an absurd shift from
+    // looping (forever, once p + n rounds back to p).
+    if (p < 0.0f) {
+        p += n;
+        if (p < 0.0f) p = std::fmod(p, n) + n;
+    } else if (p >= n) {
+        p -= n;
+        if (p >= n) p = std::fmod(p, n);
+    }
+    // p == n after rounding is wrapped by the readers; NaN reads the write slot.
+    return (p >= 0.0f && p <= n) ? p : 0.0f;
+}
+
 class DelayLine {
 public:
     // Sizes the line to `capacity` samples (at least 1) and zeroes it.
@@ -44,21 +62,7 @@ public:
 
     // Fractional read position for a line of nominal length L, moved by `shift`
     // samples, brought into [0, capacity).
-    float position(float nominal, float shift) const {
-        float p = static_cast<float>(write_) - (nominal - 1.0f) + shift;
-        const float n = static_cast<float>(size_);
-        // One step is all ordinary excursions need; fmod keeps an absurd shift from
-        // looping (forever, once p + n rounds back to p).
-        if (p < 0.0f) {
-            p += n;
-            if (p < 0.0f) p = std::fmod(p, n) + n;
-        } else if (p >= n) {
-            p -= n;
-            if (p >= n) p = std::fmod(p, n);
-        }
-        // p == n after rounding is wrapped by the readers; NaN reads the write slot.
-        return (p >= 0.0f && p <= n) ? p : 0.0f;
-    }
+    float position(float nominal, float shift) const { return wrappedReadPosition(write_, size_, nominal, shift); }
 
     // Runs a whole buffer through an allpass of nominal length `length` in place.
     // Only for stages fed by nothing but their predecessor: the result is the same
