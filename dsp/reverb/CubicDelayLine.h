@@ -53,10 +53,7 @@ public:
         if (i >= size_) i -= size_;
         const float* y = window(i);
         const float ym1 = y[0], y0 = y[1], y1 = y[2], y2 = y[3];
-        return (((1.5f * y0 - 0.5f * ym1 - 1.5f * y1 + 0.5f * y2) * x + (ym1 - 2.5f * y0 + 2.0f * y1 - 0.5f * y2)) * x +
-                (0.5f * y1 - 0.5f * ym1)) *
-                   x +
-               y0;
+        return catmullRom(ym1, y0, y1, y2, x);
     }
 
 private:

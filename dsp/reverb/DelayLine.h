@@ -10,6 +10,14 @@
 
 namespace halcyra {
 
+// Catmull-Rom through y-1, y0, y1, y2 at fraction x of the way from y0 to y1.
+inline float catmullRom(float ym1, float y0, float y1, float y2, float x) {
+    return (((1.5f * y0 - 0.5f * ym1 - 1.5f * y1 + 0.5f * y2) * x + (ym1 - 2.5f * y0 + 2.0f * y1 - 0.5f * y2)) * x +
+            (0.5f * y1 - 0.5f * ym1)) *
+               x +
+           y0;
+}
+
 // Read position of a line of `size` samples whose next write goes to `write`, for a
 // nominal length L moved by `shift` samples, brought into [0, size].
 inline float wrappedReadPosition(int write, int size, float nominal, float shift) {
@@ -105,10 +113,7 @@ public:
         int i2 = i1 + 1;
         if (i2 >= size_) i2 -= size_;
         const float ym1 = storage_[im1], y0 = storage_[i], y1 = storage_[i1], y2 = storage_[i2];
-        return (((1.5f * y0 - 0.5f * ym1 - 1.5f * y1 + 0.5f * y2) * x + (ym1 - 2.5f * y0 + 2.0f * y1 - 0.5f * y2)) * x +
-                (0.5f * y1 - 0.5f * ym1)) *
-                   x +
-               y0;
+        return catmullRom(ym1, y0, y1, y2, x);
     }
 
 private:
