@@ -57,7 +57,17 @@ void Lv2Editor::portEvent(std::uint32_t port, std::uint32_t size, std::uint32_t 
 void Lv2Editor::idle() {
     if (!window_) return;
     window_->ProcessEvents();
-    window_->Tick();
+    const auto start = std::chrono::steady_clock::now();
+    if (start >= nextFrame_) {
+        window_->Tick();
+        // Hosts call idle from a timer that outranks their own layout and redraw
+        // (suil's GTK wrapper does). A frame slower than the timer's period (software
+        // OpenGL, a busy machine) would keep the timer always due, and the host would
+        // never lay out the widgets around our window: it gets at least as long as
+        // the frame took before the next one starts.
+        const auto end = std::chrono::steady_clock::now();
+        nextFrame_ = end + (end - start);
+    }
     window_->ProcessEvents();  // whatever arrived during the buffer swap
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -82,6 +83,7 @@ private:
     SystemOpener opener_;
     std::unique_ptr<IGraphics> ui_;
     std::unique_ptr<PlatformWindow> window_;
+    std::chrono::steady_clock::time_point nextFrame_{};  // idle calls before it only handle events
     float acceptedScale_ = 0.0f;
     bool revertingScale_ = false;
 };

@@ -5,8 +5,9 @@
 #   - lv2_validate (sordi) and lv2info: the Turtle files and every port;
 #   - Ardour 7 (ardour7-lua, "None (Dummy)" backend): mono and stereo tracks,
 #     parameters, export, save and reopen, the eight factory presets;
-#   - jalv.gtk3 under Xvfb with JACK's dummy driver: the editor opens; a picture of
-#     the screen lands in $OUT_DIR/jalv-editor.png (look at it).
+#   - jalv.gtk3 under Xvfb with JACK's dummy driver: the editor opens and the window
+#     holding it is as large as the editor; a picture of the screen lands in
+#     $OUT_DIR/jalv-editor.png (look at it).
 # Prints one line per check and exits non-zero when any check fails.
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -22,7 +23,7 @@ report() { if [ "$1" -eq 0 ]; then echo "ok   $2"; else echo "FAIL $2"; failures
 
 [ -f "$bundle/manifest.ttl" ] || { echo "host-check: no $bundle; build first" >&2; exit 2; }
 need=()
-for p in sordi lilv-utils jalv jackd2 ardour xvfb xauth; do
+for p in sordi lilv-utils jalv jackd2 ardour xvfb xauth x11-utils; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ "${#need[@]}" -gt 0 ]; then
@@ -72,6 +73,12 @@ pids+=("$jalv")
 sleep 10
 kill -0 "$jalv" 2>/dev/null && grep -q "UI:.*halcyra/lv2/ui" "$out/jalv.txt"
 report $? "jalv.gtk3 runs the plug-in with its own editor ($out/jalv.txt)"
+xwininfo -root -tree >"$out/windows.txt" 2>&1
+read -r editor holder < <(awk -f "$here/editor-layout.awk" "$out/windows.txt")
+IFS=x read -r ew eh <<<"${editor:-0x0}"
+IFS=x read -r hw hh <<<"${holder:-0x0}"
+[ "$ew" -gt 0 ] && [ "$hw" -ge "$ew" ] && [ "$hh" -ge "$eh" ]
+report $? "the editor (${editor:-none}) is not clipped by jalv's window holding it (${holder:-none})"
 "$build/halcyra-x11-snapshot" "$out/jalv-editor.png"
 report $? "picture of the screen: $out/jalv-editor.png"
 
