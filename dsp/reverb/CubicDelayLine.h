@@ -1,12 +1,14 @@
 // A modulated delay line read with Catmull-Rom interpolation, with the same read
 // conventions as DelayLine. Each write is mirrored into one guard sample before the
 // line and three after it, so the four samples around any read position sit side by
-// side in memory: readCubic4 reads four lines at once as plain vector loads.
+// side in memory: CubicLanes4 reads four lines at once as plain vector loads.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+#include <emmintrin.h>  // SSE2: every x86-64 CPU
 
 #include "dsp/reverb/DelayLine.h"
 
@@ -62,8 +64,77 @@ private:
     int write_ = 0;
 };
 
-// readCubic(position(nominal[k], shift[k])) of lines[k] for k = 0..3, four lanes at
-// once where SSE2 is there, each lane rounding exactly like the scalar read.
-void readCubic4(const CubicDelayLine* const* lines, const float* nominal, const float* shift, float* out);
+// Four lines read side by side, each lane rounding exactly like the scalar
+// readCubic(position(nominal, shift)). Sizes, write positions and storage are
+// gathered once; advance() must follow each sample's pushes to the four lines (a
+// line may sit in two lanes; it is still pushed once and advanced once per lane).
+class CubicLanes4 {
+public:
+    explicit CubicLanes4(const CubicDelayLine* const* lines) {
+        for (int k = 0; k < 4; ++k) {
+            line_[k] = lines[k];
+            window_[k] = lines[k]->window(0);
+        }
+        sizeI_ = _mm_set_epi32(lines[3]->capacity(), lines[2]->capacity(), lines[1]->capacity(), lines[0]->capacity());
+        size_ = _mm_cvtepi32_ps(sizeI_);
+        write_ = _mm_cvtepi32_ps(
+            _mm_set_epi32(lines[3]->writeIndex(), lines[2]->writeIndex(), lines[1]->writeIndex(), lines[0]->writeIndex()));
+    }
+
+    __m128 read(__m128 nominal, __m128 shift) const {
+        const __m128 zero = _mm_setzero_ps();
+        // position(): one wrap either way; the rare lane an absurd shift leaves
+        // outside takes the scalar path with its fmod.
+        __m128 p = _mm_add_ps(_mm_sub_ps(write_, _mm_sub_ps(nominal, _mm_set1_ps(1.0f))), shift);
+        const __m128 below = _mm_cmplt_ps(p, zero), above = _mm_cmpge_ps(p, size_);
+        p = select(below, _mm_add_ps(p, size_), select(above, _mm_sub_ps(p, size_), p));
+        const __m128 stillOut =
+            _mm_or_ps(_mm_and_ps(below, _mm_cmplt_ps(p, zero)), _mm_and_ps(above, _mm_cmpge_ps(p, size_)));
+        if (_mm_movemask_ps(stillOut) != 0) [[unlikely]]
+            return readOneByOne(nominal, shift);
+        p = _mm_and_ps(p, _mm_and_ps(_mm_cmpge_ps(p, zero), _mm_cmple_ps(p, size_)));  // NaN -> 0
+
+        // readCubic(): integer part, fraction, index wrapped once.
+        __m128i i = _mm_cvttps_epi32(p);
+        const __m128 x = _mm_sub_ps(p, _mm_cvtepi32_ps(i));
+        i = _mm_sub_epi32(i, _mm_andnot_si128(_mm_cmplt_epi32(i, sizeI_), sizeI_));
+        // One window per line, transposed into one vector per window position.
+        __m128 ym1 = _mm_loadu_ps(window_[0] + _mm_cvtsi128_si32(i));
+        __m128 y0 = _mm_loadu_ps(window_[1] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 1)));
+        __m128 y1 = _mm_loadu_ps(window_[2] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 2)));
+        __m128 y2 = _mm_loadu_ps(window_[3] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 3)));
+        _MM_TRANSPOSE4_PS(ym1, y0, y1, y2);
+
+        const auto k = [](float v) { return _mm_set1_ps(v); };
+        const __m128 c3 = _mm_add_ps(
+            _mm_sub_ps(_mm_sub_ps(_mm_mul_ps(k(1.5f), y0), _mm_mul_ps(k(0.5f), ym1)), _mm_mul_ps(k(1.5f), y1)),
+            _mm_mul_ps(k(0.5f), y2));
+        const __m128 c2 =
+            _mm_sub_ps(_mm_add_ps(_mm_sub_ps(ym1, _mm_mul_ps(k(2.5f), y0)), _mm_mul_ps(k(2.0f), y1)), _mm_mul_ps(k(0.5f), y2));
+        const __m128 c1 = _mm_sub_ps(_mm_mul_ps(k(0.5f), y1), _mm_mul_ps(k(0.5f), ym1));
+        return _mm_add_ps(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(c3, x), c2), x), c1), x), y0);
+    }
+
+    void advance() {
+        const __m128 next = _mm_add_ps(write_, _mm_set1_ps(1.0f));
+        write_ = select(_mm_cmpge_ps(next, size_), _mm_sub_ps(next, size_), next);
+    }
+
+private:
+    static __m128 select(__m128 mask, __m128 a, __m128 b) { return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b)); }
+
+    __m128 readOneByOne(__m128 nominal, __m128 shift) const {
+        alignas(16) float n[4], s[4], out[4];
+        _mm_store_ps(n, nominal);
+        _mm_store_ps(s, shift);
+        for (int k = 0; k < 4; ++k) out[k] = line_[k]->readCubic(line_[k]->position(n[k], s[k]));
+        return _mm_load_ps(out);
+    }
+
+    __m128 size_, write_;  // write positions as floats: exact below 2^24 samples
+    __m128i sizeI_;
+    const float* window_[4];
+    const CubicDelayLine* line_[4];
+};
 
 }  // namespace halcyra

@@ -8,6 +8,10 @@
 #include <cmath>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace halcyra {
 
 // Catmull-Rom through y-1, y0, y1, y2 at fraction x of the way from y0 to y1.
@@ -74,20 +78,20 @@ public:
 
     // Runs a whole buffer through an allpass of nominal length `length` in place.
     // Only for stages fed by nothing but their predecessor: the result is the same
-    // as interleaving them sample by sample, with the indices kept in registers.
+    // as interleaving them sample by sample. The buffer is cut where either index
+    // wraps, so the runs in between need no index checks.
     void allpassInPlace(float* buf, int n, int length, float gain) {
         float* d = storage_.data();
         const int size = size_;
         int w = write_;
         int r = w - (length - 1);
         if (r < 0) r += size;
-        for (int i = 0; i < n; ++i) {
-            const float delayed = d[r];
-            const float v = buf[i] - gain * delayed;
-            d[w] = v;
-            buf[i] = gain * v + delayed;
-            if (++w == size) w = 0;
-            if (++r == size) r = 0;
+        for (int i = 0; i < n;) {
+            const int run = std::min({n - i, size - w, size - r});
+            allpassRun(d + r, d + w, buf + i, run, length - 1, gain);
+            i += run;
+            if ((w += run) == size) w = 0;
+            if ((r += run) == size) r = 0;
         }
         write_ = w;
     }
@@ -117,6 +121,30 @@ public:
     }
 
 private:
+    // One wrap-free run: read[j] is the sample `distance` writes before write[j].
+    static void allpassRun(const float* read, float* write, float* buf, int n, int distance, float gain) {
+        int j = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+        // Four steps at once read nothing written by the same four when every read
+        // lies at least four writes back; each lane rounds like the scalar step.
+        if (distance >= 4) {
+            const __m128 g = _mm_set1_ps(gain);
+            for (; j + 4 <= n; j += 4) {
+                const __m128 delayed = _mm_loadu_ps(read + j);
+                const __m128 v = _mm_sub_ps(_mm_loadu_ps(buf + j), _mm_mul_ps(g, delayed));
+                _mm_storeu_ps(write + j, v);
+                _mm_storeu_ps(buf + j, _mm_add_ps(_mm_mul_ps(g, v), delayed));
+            }
+        }
+#endif
+        for (; j < n; ++j) {
+            const float delayed = read[j];
+            const float v = buf[j] - gain * delayed;
+            write[j] = v;
+            buf[j] = gain * v + delayed;
+        }
+    }
+
     std::vector<float> storage_;
     int size_ = 0;
     int write_ = 0;

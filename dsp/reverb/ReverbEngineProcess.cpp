@@ -249,6 +249,7 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
         excursion[kLaneFdnAllpass + j] = kc.apExcursion[j];
     }
     lines[kLaneGlideRead] = &glideLine_;
+    nominal[kLaneGlideRead] = 0.0f;  // set per sample
     excursion[kLaneGlideRead] = kc.glideExcursion;
     lines[kLaneGlideLoop] = lines[kCubicLanes - 1] = &glideLoop_;
     nominal[kLaneGlideLoop] = nominal[kCubicLanes - 1] = static_cast<float>(L.glideLoop);
@@ -260,8 +261,20 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
     excursion[kLaneGlideTap] = kc.glideTapSwing;
     static_assert(int{kModFdnAllpass} == kModFdnDelay + int{kLaneFdnAllpass} &&
                       int{kModGlideTap} == kModFdnDelay + int{kLaneGlideTap} &&
-                      int{kModFdnDelay} + int{kCubicLanes} <= int{kModSlots},
+                      int{kModFdnDelay} + int{kCubicLanes} <= int{kModSlots} && kCubicLanes % 4 == 0,
                   "cubic lanes follow the sine slots");
+    constexpr int kGroups = kCubicLanes / 4;
+    CubicLanes4 cubicLanes[kGroups] = {CubicLanes4(lines), CubicLanes4(lines + 4), CubicLanes4(lines + 8),
+                                       CubicLanes4(lines + 12)};
+    static_assert(kGroups == 4, "one lane set per four lanes");
+    __m128 nominalV[kGroups], excursionV[kGroups];
+    for (int q = 0; q < kGroups; ++q) {
+        nominalV[q] = _mm_load_ps(nominal + 4 * q);
+        excursionV[q] = _mm_load_ps(excursion + 4 * q);
+    }
+    constexpr int kGlideGroup = kLaneGlideRead / 4;
+    const __m128 glideReadLane = _mm_castsi128_ps(_mm_setr_epi32(kLaneGlideRead % 4 == 0 ? -1 : 0, kLaneGlideRead % 4 == 1 ? -1 : 0,
+                                                                 kLaneGlideRead % 4 == 2 ? -1 : 0, kLaneGlideRead % 4 == 3 ? -1 : 0));
 
     for (int i = 0; i < count; ++i) {
         const float g = gFeed[i];
@@ -292,10 +305,13 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
         const float target = static_cast<float>(c.glideTarget);
         glideCurrent = glideCurrent + (target - glideCurrent) * kGlideSlew;
         if (glideCurrent < 2.0f) glideCurrent = 2.0f;
-        nominal[kLaneGlideRead] = glideCurrent;
-        alignas(16) float shift[kCubicLanes], cubic[kCubicLanes];
-        for (int l = 0; l < kCubicLanes; ++l) shift[l] = excursion[l] * sines[int{kModFdnDelay} + l];
-        for (int l = 0; l < kCubicLanes; l += 4) readCubic4(lines + l, nominal + l, shift + l, cubic + l);
+        nominalV[kGlideGroup] = _mm_or_ps(_mm_andnot_ps(glideReadLane, nominalV[kGlideGroup]),
+                                          _mm_and_ps(glideReadLane, _mm_set1_ps(glideCurrent)));
+        alignas(16) float cubic[kCubicLanes];
+        for (int q = 0; q < kGroups; ++q) {
+            const __m128 shift = _mm_mul_ps(excursionV[q], _mm_loadu_ps(sines + kModFdnDelay + 4 * q));
+            _mm_store_ps(cubic + 4 * q, cubicLanes[q].read(nominalV[q], shift));
+        }
 
         // --- plate tank ---
         float tl[6], tr[6];
@@ -389,6 +405,7 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
             _mm_store_ps(fdnWrite + h, finiteOrZero4(_mm_add_ps(_mm_set1_ps(fdnIn), _mm_load_ps(fy + h))));
         for (int j = 0; j < 6; ++j) fdnDelay_[j].push(fdnWrite[j]);
         glideLine_.push(finiteOrZero(K * tl[2] + J * fdnOut + d * kc.glideFeed + glideFeedback));
+        for (CubicLanes4& q : cubicLanes) q.advance();
 
         // --- output ---
         const float outL =

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -52,47 +53,60 @@ TEST(DelayLine, AbsurdShiftsStillLandInsideTheLine) {
     }
 }
 
+// Reads less than four writes back take the one-step path, the others four steps
+// at a time; across several wraps of lines with and without spare room, in blocks
+// that cut the runs anywhere.
 TEST(DelayLine, InPlaceAllpassMatchesSampleBySample) {
-    DelayLine a, b;
-    a.resize(6);
-    b.resize(6);
-    float block[50], reference[50];
-    for (int i = 0; i < 50; ++i) block[i] = reference[i] = static_cast<float>((i * 37) % 11) - 5.0f;
-    a.allpassInPlace(block, 50, 5, 0.5f);
-    for (float& x : reference) {
-        const float r = b.read(4);
-        const float v = x - 0.5f * r;
-        b.push(v);
-        x = 0.5f * v + r;
+    for (int spare : {1, 8})
+    for (int length = 2; length <= 9; ++length) {
+        SCOPED_TRACE(spare);
+        DelayLine a, b;
+        a.resize(length + spare);
+        b.resize(length + spare);
+        float block[50], reference[50];
+        for (int i = 0; i < 50; ++i) block[i] = reference[i] = static_cast<float>((i * 37) % 11) - 5.0f;
+        for (int done = 0, n = 1; done < 50; n += 3) {  // blocks of 1, 4, 7, ... samples
+            const int m = std::min(n, 50 - done);
+            a.allpassInPlace(block + done, m, length, 0.5f);
+            done += m;
+        }
+        for (float& x : reference) {
+            const float r = b.read(length - 1);
+            const float v = x - 0.5f * r;
+            b.push(v);
+            x = 0.5f * v + r;
+        }
+        for (int i = 0; i < 50; ++i) EXPECT_EQ(block[i], reference[i]) << "length " << length << " sample " << i;
     }
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(block[i], reference[i]) << i;
 }
 
 // The four-lane reads of mirrored lines against the plain line's position and
-// Catmull-Rom read: same bits, at every write position, across both wraps, for a
-// position rounding up to the capacity, absurd shifts and a NaN shift.
+// Catmull-Rom read: same bits, at every write position (the lanes advance by
+// themselves), across both wraps, for a position rounding up to the capacity,
+// absurd shifts and a NaN shift.
 TEST(DelayLine, FourLaneCubicReadsMatchThePlainLineBitForBit) {
     constexpr int kSizes[4] = {5, 9, 64, 300};
     DelayLine plain[4];
     CubicDelayLine mirrored[4];
-    const CubicDelayLine* lanes[4];
+    const CubicDelayLine* lines[4];
     for (int k = 0; k < 4; ++k) {
         plain[k].resize(kSizes[k]);
         mirrored[k].resize(kSizes[k]);
-        lanes[k] = &mirrored[k];
+        lines[k] = &mirrored[k];
     }
+    CubicLanes4 lanes(lines);
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> sample(-1.0f, 1.0f), unit(0.0f, 1.0f);
     const float oddShifts[] = {-1e-9f, 1e9f, -3.0e38f, std::nanf("")};
     for (int step = 0; step < 700; ++step) {
-        float nominal[4], shift[4], out[4];
+        alignas(16) float nominal[4], shift[4], out[4];
         for (int k = 0; k < 4; ++k) {
             nominal[k] = 1.0f + unit(rng) * static_cast<float>(kSizes[k] - 1);
             shift[k] = (unit(rng) - 0.5f) * 2.4f * static_cast<float>(kSizes[k]);  // wraps either way
         }
         if (step % 50 == 7) shift[step % 4] = oddShifts[(step / 50) % 4];
         if (step % 50 == 9) nominal[1] = static_cast<float>(mirrored[1].writeIndex()) + 1.0f;  // p of -0 / rounding
-        readCubic4(lanes, nominal, shift, out);
+        _mm_store_ps(out, lanes.read(_mm_load_ps(nominal), _mm_load_ps(shift)));
         for (int k = 0; k < 4; ++k) {
             const float expected = plain[k].readCubic(plain[k].position(nominal[k], shift[k]));
             ASSERT_EQ(std::memcmp(&out[k], &expected, sizeof(float)), 0)
@@ -101,6 +115,7 @@ TEST(DelayLine, FourLaneCubicReadsMatchThePlainLineBitForBit) {
             plain[k].push(v);
             mirrored[k].push(v);
         }
+        lanes.advance();
     }
 }
 
