@@ -37,6 +37,7 @@ public:
     const BlockTrace& trace() const { return trace_; }
     // The star engine as the last block left it (tests and diagnostics).
     const StarEngine& starEngine() const { return stars_; }
+    StarEngine& starEngine() { return stars_; }  // its rendering options
     DriverState state() const;
 
 private:

@@ -17,6 +17,8 @@ namespace halcyra {
 namespace {
 constexpr std::uint32_t kSkySeed = 1337;
 constexpr std::uint32_t kEventSeed = 0x51C0FFEE;
+// A smoothed Level this close to its target has arrived: -120 dB of full scale.
+constexpr float kLevelArrived = 1e-6f;
 }  // namespace
 
 void BlockDriver::prepareStarPath(double sampleRate) {
@@ -87,6 +89,9 @@ void BlockDriver::smoothStarControls(bool primed, const BlockCoefficients& k) {
         return;
     }
     level_ += k.a45 * (level - level_);
+    // The glide would otherwise stall a step short of its target (the last step
+    // flushes to zero), and the stars are skipped only at exactly Level 0.
+    if (std::fabs(level - level_) < kLevelArrived) level_ = level;
     character_ += k.a150 * (character - character_);
     starMix_ += k.a150 * (starMix - starMix_);
 }

@@ -95,16 +95,10 @@ void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float facto
 
 void PitchShifter::clear() {
     std::fill(history_.begin(), history_.end(), 0.0f);
-    std::fill(overlapAdd_.begin(), overlapAdd_.end(), 0.0f);
-    std::fill(ready_.begin(), ready_.end(), 0.0f);
-    for (SplitSpectrum* s : {&previousInput_, &previousOutput_}) {
-        std::fill(s->re.begin(), s->re.end(), 0.0f);
-        std::fill(s->im.begin(), s->im.end(), 0.0f);
-    }
+    restartFrames();
     historyPos_ = 0;
     readyPos_ = 0;
     untilFrame_ = hopSize_ - frameOffset_;
-    peakCount_ = 0;
 }
 
 void PitchShifter::setFrameOffset(int offset) {
@@ -117,6 +111,31 @@ void PitchShifter::process(const float* in, float* out, int n) {
         if (out != in) std::fill_n(out, std::max(n, 0), 0.0f);
         return;
     }
+    if (cold_) restartFrames();
+    feed(in, out, n);
+}
+
+void PitchShifter::skip(const float* in, int n) {
+    if (frameSize_ == 0) return;
+    cold_ = true;
+    feed(in, nullptr, n);
+}
+
+// The frames computed before a skip are gone with it: synthesis restarts from
+// silence, as after clear(), but on the same frame grid and with the input history
+// that was kept meanwhile.
+void PitchShifter::restartFrames() {
+    std::fill(overlapAdd_.begin(), overlapAdd_.end(), 0.0f);
+    std::fill(ready_.begin(), ready_.end(), 0.0f);
+    for (SplitSpectrum* s : {&previousInput_, &previousOutput_}) {
+        std::fill(s->re.begin(), s->re.end(), 0.0f);
+        std::fill(s->im.begin(), s->im.end(), 0.0f);
+    }
+    peakCount_ = 0;
+    cold_ = false;
+}
+
+void PitchShifter::feed(const float* in, float* out, int n) {
     float* history = history_.data();
     for (int done = 0; done < n;) {
         const int chunk = std::min(n - done, untilFrame_);
@@ -127,12 +146,13 @@ void PitchShifter::process(const float* in, float* out, int n) {
             history[historyPos_ + frameSize_] = kept;
             if (++historyPos_ == frameSize_) historyPos_ = 0;
         }
-        std::memcpy(out + done, ready_.data() + readyPos_, sizeof(float) * static_cast<std::size_t>(chunk));
+        if (out != nullptr)
+            std::memcpy(out + done, ready_.data() + readyPos_, sizeof(float) * static_cast<std::size_t>(chunk));
         readyPos_ += chunk;
         untilFrame_ -= chunk;
         done += chunk;
         if (untilFrame_ == 0) {
-            processFrame();
+            if (out != nullptr) processFrame();
             readyPos_ = 0;
             untilFrame_ = hopSize_;
         }

@@ -18,6 +18,10 @@ public:
     void clear();
     // in and out may be the same buffer.
     void process(const float* in, float* out, int n);
+    // Takes n input samples without computing any frame (for output nobody hears).
+    // The next process() starts synthesis afresh on the kept history, so its output
+    // fades in over one frame instead of resuming stale spectra.
+    void skip(const float* in, int n);
     int latencySamples() const { return frameSize_; }
 
     // Moves this shifter's frame grid by offset samples (0..hop-1, kept across clear), so
@@ -35,6 +39,8 @@ private:
         void assign(std::size_t bins);
     };
 
+    void feed(const float* in, float* out, int n);  // out null: skip
+    void restartFrames();
     void processFrame();
     void windowFrame();
     float analyse();  // returns the loudest bin's energy
@@ -58,6 +64,7 @@ private:
     int readyPos_ = 0;
     int untilFrame_ = 0;
     int frameOffset_ = 0;
+    bool cold_ = false;  // frames were skipped since the last synthesis
 
     SplitSpectrum input_, previousInput_, previousOutput_;
     std::vector<float> energy_;          // of input_, also bins + 1

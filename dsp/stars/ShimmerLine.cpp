@@ -52,15 +52,10 @@ void ShimmerLine::processLine(const float* excitation, int n, float* out) {
     const int ringSize = static_cast<int>(ring_.size());
     const float k = lowpassCoeff_;
     for (int i = 0; i < n; ++i) {
-        // Main delay, D samples back. D is whole, so the interpolation weight is 0;
-        // the read stays general so that a fractional length would still be smooth.
-        const float readPos = static_cast<float>(delayWrite_) - static_cast<float>(mainDelay_);
-        const float wrapped = readPos < 0.0f ? readPos + static_cast<float>(delaySize) : readPos;
-        const int i0 = static_cast<int>(wrapped);
-        const float frac = wrapped - static_cast<float>(i0);
-        const int i1 = (i0 + 1 == delaySize) ? 0 : i0 + 1;
-        const float e = delay_[static_cast<std::size_t>(i0)] +
-                        frac * (delay_[static_cast<std::size_t>(i1)] - delay_[static_cast<std::size_t>(i0)]);
+        // Main delay, D samples back (D is whole, so no interpolation).
+        int read = delayWrite_ - mainDelay_;
+        if (read < 0) read += delaySize;
+        const float e = delay_[static_cast<std::size_t>(read)];
 
         lowpass_ += (1.0f - k) * (e - lowpass_);
         int ringRead = ringWrite_ - ringDelay_;
@@ -83,6 +78,15 @@ void ShimmerLine::process(const float* excitation, int n, float* out) {
         const int chunk = std::min(n - done, capacity_);
         processLine(excitation + done, chunk, lineOut_.data());
         shifter_.process(lineOut_.data(), out + done, chunk);
+        done += chunk;
+    }
+}
+
+void ShimmerLine::skipShifting(const float* excitation, int n) {
+    for (int done = 0; done < n;) {
+        const int chunk = std::min(n - done, capacity_);
+        processLine(excitation + done, chunk, lineOut_.data());
+        shifter_.skip(lineOut_.data(), chunk);
         done += chunk;
     }
 }

@@ -17,6 +17,9 @@ public:
     void clear();
     // out = pitch-shifted line output, n samples (excitation and out may not overlap).
     void process(const float* excitation, int n, float* out);
+    // While nobody listens: the loop runs on (it is cheap and keeps a memory of
+    // seconds), the shifter only keeps its input history; see PitchShifter::skip.
+    void skipShifting(const float* excitation, int n);
 
     int mainDelay() const { return mainDelay_; }
     int feedbackDelay() const { return ringDelay_; }

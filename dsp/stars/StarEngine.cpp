@@ -76,6 +76,7 @@ void StarEngine::clear() {
     requestCount_ = 0;
     recent_.clear();
     eventCount_ = 0;
+    quietSamples_ = holdLength_;  // the channels are empty
 }
 
 void StarEngine::enqueueRequest(int point) {
@@ -141,7 +142,18 @@ void StarEngine::process(const float* excitation, const float* input, int n, con
     std::fill(outR, outR + n, 0.0f);
     if (n > capacity_) return;
 
-    for (int i = 0; i < ShimmerLine::kLines; ++i) shimmer_[i].process(excitation, n, shimmerOut_[i].data());
+    // Silent output stays exactly silent once the channels' histories and delay
+    // rings hold nothing but zeros.
+    const bool audible = block_.level * block_.starGain != 0.0f;
+    const bool skip = skipInaudible_ && !audible && quietSamples_ >= holdLength_;
+    quietSamples_ = audible ? 0 : std::min<std::int64_t>(quietSamples_ + n, holdLength_);
+
+    for (int i = 0; i < ShimmerLine::kLines; ++i) {
+        if (skip)
+            shimmer_[i].skipShifting(excitation, n);
+        else
+            shimmer_[i].process(excitation, n, shimmerOut_[i].data());
+    }
 
     eventCount_ = 0;
     callActivity_ = 0.0f;
@@ -150,7 +162,10 @@ void StarEngine::process(const float* excitation, const float* input, int n, con
         const int length = std::min(n - offset, tickLength_ - tickPhase_);
         onsets_.process(input + offset, length);
         callActivity_ = std::max(callActivity_, onsets_.activity());
-        render(offset, length, outL, outR);
+        if (skip)
+            skipRender(length);
+        else
+            render(offset, length, outL, outR);
         recent_.age(length, static_cast<long long>(std::ceil(kRecentSeconds * sampleRate_)));
         offset += length;
         tickPhase_ += length;
@@ -248,14 +263,24 @@ void StarEngine::render(int offset, int n, float* outL, float* outR) {
         voice.render(shimmerOut_[voice.shimmerLine()].data() + offset, n, n, outGain, channel);
     }
     for (FadingVoice& fading : fading_)
-        if (fading.active()) renderFading(fading, offset, n, outGain);
+        if (fading.active()) renderFading(fading, offset, n, outGain, true);
     renderer_.render(n, outL + offset, outR + offset);
 }
 
-void StarEngine::renderFading(FadingVoice& fading, int offset, int n, float outGain) {
+// What render() does to the voices' lifetimes, without their sound.
+void StarEngine::skipRender(int n) {
+    for (StarVoice& voice : voices_)
+        if (voice.active() && renderer_.inputFor(voice.point()) != nullptr) voice.skip(n);
+    for (FadingVoice& fading : fading_)
+        if (fading.active()) renderFading(fading, 0, n, 0.0f, false);
+}
+
+void StarEngine::renderFading(FadingVoice& fading, int offset, int n, float outGain, bool heard) {
     const int length = std::min(n, fading.fadeLeft);
     float* channel = renderer_.inputFor(fading.voice.point());
-    if (length > 0 && channel) {
+    if (length > 0 && channel && !heard) {
+        fading.voice.skip(length);
+    } else if (length > 0 && channel) {
         float* scratch = fadeScratch_.data();
         std::fill(scratch, scratch + length, 0.0f);
         fading.voice.render(shimmerOut_[fading.voice.shimmerLine()].data() + offset, length, length, outGain, scratch);

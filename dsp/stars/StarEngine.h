@@ -67,6 +67,12 @@ public:
     // the interaural delay.
     static double longestStarSeconds(const StarBlockSettings& settings);
 
+    // With the stars' output gain at 0 (and the binaural rings played out) nothing of
+    // the shifters, voices or convolution can be heard, so by default none of it is
+    // computed; the sky, the scheduler and every voice's lifetime still run. False
+    // renders everything regardless (benchmarks and tests compare the two).
+    void setSkipInaudible(bool skip) { skipInaudible_ = skip; }
+
     void setBlockSettings(const StarBlockSettings& settings) { block_ = settings; }
     const StarBlockSettings& blockSettings() const { return block_; }
     void setEventMode(int mode) { eventMode_ = mode; }
@@ -128,7 +134,8 @@ private:
     void decide(const ReverbSettings& settings);
     void bindChannels();
     void render(int offset, int n, float* outL, float* outR);
-    void renderFading(FadingVoice& fading, int offset, int n, float outGain);
+    void skipRender(int n);
+    void renderFading(FadingVoice& fading, int offset, int n, float outGain, bool heard);
     void startVoice(int slot, const StarVoiceStart& start);
     float toneFor(int point, const ReverbSettings& settings) const;
 
@@ -167,6 +174,9 @@ private:
 
     StarBlockSettings block_;
     int eventMode_ = 0;
+
+    bool skipInaudible_ = true;
+    std::int64_t quietSamples_ = 0;  // since the output gain last was above 0
 };
 
 }  // namespace halcyra

@@ -23,6 +23,7 @@ void StarVoice::clear() {
     peak_ = highestPeak_ = 0.0f;
     counter_ = 0;
     decay_ = 1.0;
+    silent_ = false;
 }
 
 void StarVoice::start(const StarVoiceStart& s, const ToneCompensation& compensation) {
@@ -45,18 +46,24 @@ void StarVoice::start(const StarVoiceStart& s, const ToneCompensation& compensat
     levelDb_ = loud <= 1e-6 ? -120.0f : static_cast<float>(20.0 * std::log10(loud));
 }
 
+double StarVoice::nextEnvelope() {
+    if (counter_ < attack_) return 0.5 - 0.5 * std::cos(kPi * static_cast<double>(counter_) / attack_);
+    // exp(-(k - A) / tau), advanced by one factor per sample.
+    const double envelope = decay_;
+    decay_ *= decayStep_;
+    return envelope;
+}
+
 void StarVoice::render(const float* source, int sourceLength, int n, float outGain, float* dest) {
     if (!active_) return;
+    if (silent_) {
+        // Its follower held a stand-in level; the heard signal starts afresh.
+        peak_ = highestPeak_ = 0.0f;
+        silent_ = false;
+    }
     for (int i = 0; i < n; ++i) {
         const float x = i < sourceLength ? source[i] : 0.0f;
-        double envelope;
-        if (counter_ < attack_) {
-            envelope = 0.5 - 0.5 * std::cos(kPi * static_cast<double>(counter_) / attack_);
-        } else {
-            // exp(-(k - A) / tau), advanced by one factor per sample.
-            envelope = decay_;
-            decay_ *= decayStep_;
-        }
+        const double envelope = nextEnvelope();
         const float in = static_cast<float>(x * gain_ * 2.8f * envelope);
         float y = shelf_.b0 * in + z1_;
         if (!std::isfinite(y)) {
@@ -72,13 +79,36 @@ void StarVoice::render(const float* source, int sourceLength, int n, float outGa
         peak_ = std::max(peak_ * peakRelease_, std::fabs(out));
         highestPeak_ = std::max(highestPeak_, peak_);
         dest[i] += outGain * out;
-        if (counter_ > attack_ && (envelope < 1e-4 || counter_ >= end_)) {
+        if (endsAfter(envelope)) {
             active_ = false;
             ++counter_;
             return;
         }
         ++counter_;
     }
+}
+
+void StarVoice::skip(int n) {
+    if (!active_) return;
+    // The attack cannot end the voice: jump over it.
+    const int inAttack = static_cast<int>(std::clamp<std::int64_t>(attack_ - counter_, 0, n));
+    counter_ += inAttack;
+    for (int i = inAttack; i < n; ++i) {
+        const double envelope = nextEnvelope();
+        if (endsAfter(envelope)) active_ = false;
+        ++counter_;
+        if (!active_) break;
+    }
+    // Nothing it would have filtered is kept: when it is heard again its filters
+    // start from silence, like the shifted signal it reads. Its follower shows the
+    // envelope it is at, so the scheduler can still judge it for stealing.
+    z1_ = z2_ = 0.0f;
+    highPass_ = 0.0f;
+    const double envelope = counter_ < attack_ ? 0.5 - 0.5 * std::cos(kPi * static_cast<double>(counter_) / attack_)
+                                               : decay_;
+    peak_ = static_cast<float>(gain_ * envelope);
+    highestPeak_ = counter_ < attack_ ? peak_ : gain_;
+    silent_ = true;
 }
 
 }  // namespace halcyra

@@ -29,6 +29,10 @@ public:
     // Adds outGain x the voice's n samples to dest, reading source (sourceLength
     // samples; silence past it). Does nothing when inactive.
     void render(const float* source, int sourceLength, int n, float outGain, float* dest);
+    // Moves the voice n samples on without computing them (nobody hears it): it ends
+    // at the same sample as when rendered. Its filters are emptied, and until it is
+    // rendered again its peak follower reads gain x envelope instead of the signal.
+    void skip(int n);
 
     bool active() const { return active_; }
     int point() const { return point_; }
@@ -42,6 +46,9 @@ public:
     std::int64_t endSample() const { return end_; }
 
 private:
+    double nextEnvelope();  // this sample's envelope; moves the decay on
+    bool endsAfter(double envelope) const { return counter_ > attack_ && (envelope < 1e-4 || counter_ >= end_); }
+
     double sampleRate_ = 48000.0;
     float highPassCoeff_ = 0.0f;
     float peakRelease_ = 0.0f;
@@ -61,6 +68,7 @@ private:
     float highPass_ = 0.0f;
     float peak_ = 0.0f, highestPeak_ = 0.0f;
     float levelDb_ = -120.0f;
+    bool silent_ = false;  // skipped since last rendered
 };
 
 }  // namespace halcyra

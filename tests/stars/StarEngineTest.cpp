@@ -175,30 +175,60 @@ TEST(StarEngine, AStolenVoiceFadesInsteadOfClicking) {
 }
 
 TEST(StarEngine, LevelZeroIsSilentWhileVoicesRun) {
-    EngineRig rig;
+    // Eight stars heard, then Level 0: one engine skips what it cannot hear, one
+    // renders everything. Both fall silent once the binaural rings have played out.
+    EngineRig rig, rendering;
+    rendering.engine.setSkipInaudible(false);
     StarBlockSettings block;
-    block.level = 0.0f;
-    rig.engine.setBlockSettings(block);
-    rig.engine.setEventMode(1);
-    for (int i = 0; i < 8; ++i) rig.engine.enqueueRequest(i * 16);
-    for (int b = 0; b < 200; ++b) {
-        rig.noise(128, 0.5f);
-        rig.run(128);
-        for (int i = 0; i < 128; ++i) ASSERT_TRUE(rig.left[i] == 0.0f && rig.right[i] == 0.0f);
+    for (EngineRig* r : {&rig, &rendering}) {
+        r->engine.setEventMode(1);
+        for (int i = 0; i < 8; ++i) r->engine.enqueueRequest(i * 16);
+    }
+    for (int b = 0; b < 250; ++b) {
+        if (b == 50) block.level = 0.0f;
+        for (EngineRig* r : {&rig, &rendering}) {
+            r->engine.setBlockSettings(block);
+            r->noise(128, 0.5f);
+            r->run(128);
+            const bool ringsOut = b >= 50 + 4;  // 256 taps and the 256-sample delay ring
+            for (int i = 0; i < 128 && ringsOut; ++i) ASSERT_TRUE(r->left[i] == 0.0f && r->right[i] == 0.0f);
+        }
+        ASSERT_EQ(rig.left, rendering.left) << b;
+        ASSERT_EQ(rig.engine.activeVoiceCount(), rendering.engine.activeVoiceCount());
     }
     EXPECT_GT(rig.engine.activeVoiceCount(), 0);
-    // The same stars at Level 1 are heard once the shimmer lines ring.
-    EngineRig loud;
-    loud.engine.setEventMode(1);
-    for (int i = 0; i < 8; ++i) loud.engine.enqueueRequest(i * 16);
-    double heard = 0.0;
-    for (int b = 0; b < 200; ++b) {
-        loud.noise(128, 0.5f);
-        loud.run(128);
-        heard += loud.energy(128);
+
+    // Level 1 again: the skipped stars come back from silence (a shifter resuming its
+    // stale frames would play them at once), faded in by the shifters' first frames;
+    // no step between samples is larger than the rendered engine's, which cuts in at
+    // full level, and after 50 ms they are heard at a comparable level.
+    block.level = 1.0f;
+    std::vector<float> resumed, rendered;
+    for (int b = 0; b < 40; ++b) {
+        for (EngineRig* r : {&rig, &rendering}) {
+            r->engine.setBlockSettings(block);
+            r->noise(128, 0.5f);
+            r->run(128);
+        }
+        resumed.insert(resumed.end(), rig.left.begin(), rig.left.begin() + 128);
+        rendered.insert(rendered.end(), rendering.left.begin(), rendering.left.begin() + 128);
     }
-    EXPECT_GT(heard, 1e-3);
-    EXPECT_TRUE(loud.engine.hrirSet().loaded());
+    auto largestStep = [](const std::vector<float>& x) {
+        float step = std::fabs(x[0]);  // from the silence before
+        for (std::size_t i = 1; i < x.size(); ++i) step = std::max(step, std::fabs(x[i] - x[i - 1]));
+        return step;
+    };
+    auto energy = [](const std::vector<float>& x, std::size_t from, std::size_t to) {
+        double e = 0.0;
+        for (std::size_t i = from; i < to; ++i) e += double(x[i]) * x[i];
+        return e;
+    };
+    const std::size_t end = rendered.size();
+    EXPECT_GT(energy(rendered, 0, end), 1e-3);
+    EXPECT_LT(energy(resumed, 0, 96), 1e-9 * energy(rendered, 0, 96));  // the first 2 ms
+    EXPECT_LE(largestStep(resumed), largestStep(rendered));
+    EXPECT_GT(energy(resumed, 2400, end), 0.25 * energy(rendered, 2400, end));
+    EXPECT_TRUE(rig.engine.hrirSet().loaded());
 }
 
 TEST(StarEngine, SilentInputLightsNoStarInAutoMode) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <set>
@@ -181,6 +182,39 @@ TEST(StarPath, LevelZeroSilencesTheStars) {
     }
     EXPECT_EQ(withStars->driver.starEngine().blockSettings().level, 0.0f);
     EXPECT_GT(withStars->feed().activeVoices, 0);
+
+    // Unheard stars are not rendered, yet nothing changes: in Auto mode, with bursts
+    // lighting stars, through a fall from Level 1 (the binaural rings play out before
+    // anything is skipped), the output and the whole snapshot equal those of a driver
+    // that renders every star. Back at Level 1 they differ: the skipping one restarts
+    // its shifters from silence.
+    auto skipping = std::make_unique<Driver>(), rendering = std::make_unique<Driver>();
+    rendering->driver.starEngine().setSkipInaudible(false);
+    int flashes = 0, silentBlocks = 0;
+    bool resumedDiffers = false;
+    for (unsigned b = 0; b < 760; ++b) {
+        for (Driver* d : {skipping.get(), rendering.get()}) {
+            d->params.set(kEvents, 0);
+            d->params.set(kRate, 1.0);
+            d->params.set(kDecay, 0.3);
+            d->params.set(kLevel, b < 100 || b >= 700 ? 1.0 : 0.0);
+            d->run(128, b, b % 40 < 2 ? 0.5 : 0.002);
+        }
+        const SkyFeed& a = skipping->feed();
+        const SkyFeed& r = rendering->feed();
+        flashes += a.flashCount;
+        silentBlocks += skipping->driver.starEngine().blockSettings().level == 0.0f ? 1 : 0;
+        if (b >= 700) {
+            resumedDiffers = resumedDiffers || skipping->outL != rendering->outL;
+            continue;
+        }
+        ASSERT_EQ(skipping->outL, rendering->outL) << "block " << b;
+        ASSERT_EQ(skipping->outR, rendering->outR) << "block " << b;
+        ASSERT_EQ(std::memcmp(&a, &r, sizeof(SkyFeed)), 0) << "block " << b;
+    }
+    EXPECT_GT(silentBlocks, 100);
+    EXPECT_GT(flashes, 0);
+    EXPECT_TRUE(resumedDiffers);
 }
 
 TEST(StarPath, FeedbackBeyondThePreviousSubBlockCountsAsZero) {

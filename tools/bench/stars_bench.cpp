@@ -70,7 +70,8 @@ void BM_SkyJumpPreroll(benchmark::State& state) {
 BENCHMARK(BM_SkyJumpPreroll)->Unit(benchmark::kMillisecond);
 
 // Eight stars at eight points, renewed as they fade, in "Star" mode; with range(1)
-// set, every block also jumps the sky.
+// set, every block also jumps the sky. With range(2) ("heard") at 0 the stars play
+// at Level 0: the sky, the scheduler and the voices' lifetimes run, nothing is rendered.
 void BM_StarEngineBusy(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
     const bool jump = state.range(1) != 0;
@@ -78,6 +79,9 @@ void BM_StarEngineBusy(benchmark::State& state) {
     StarEngine engine;
     engine.prepare(kRate, 4096);
     engine.setEventMode(1);
+    StarBlockSettings block;
+    block.level = state.range(2) != 0 ? 1.0f : 0.0f;
+    engine.setBlockSettings(block);
     ReverbSettings settings;
     const std::vector<float> input = noise(frames * 64, 0.3f);
     std::vector<float> left(static_cast<std::size_t>(frames)), right(static_cast<std::size_t>(frames));
@@ -94,8 +98,9 @@ void BM_StarEngineBusy(benchmark::State& state) {
     state.counters["voices"] = engine.activeVoiceCount();
     reportRtf(state, frames / kRate);
 }
-BENCHMARK(BM_StarEngineBusy)->ArgsProduct({{32, 128, 1024}, {0}})->ArgNames({"frames", "jump"});
-BENCHMARK(BM_StarEngineBusy)->Args({128, 1})->ArgNames({"frames", "jump"});
+BENCHMARK(BM_StarEngineBusy)->ArgsProduct({{32, 128, 1024}, {0}, {1}})->ArgNames({"frames", "jump", "heard"});
+BENCHMARK(BM_StarEngineBusy)->Args({128, 1, 1})->ArgNames({"frames", "jump", "heard"});
+BENCHMARK(BM_StarEngineBusy)->Args({128, 0, 0})->ArgNames({"frames", "jump", "heard"});
 
 void BM_ShimmerLines(benchmark::State& state) {
     const int frames = static_cast<int>(state.range(0));
