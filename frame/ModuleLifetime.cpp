@@ -4,6 +4,8 @@
 
 #include <mutex>
 
+#include "plugin/SharedTables.h"
+
 namespace halcyra::vst3 {
 namespace {
 
@@ -12,8 +14,12 @@ int gUseCount = 0;       // guarded by gMutex
 int gLiveInstances = 0;  // guarded by gMutex
 
 // FFTW keeps its planner state in process-wide memory that outlives every plan; it
-// is only safe to drop once no instance (and so no plan) exists.
-void releaseSharedResources() { fftwf_cleanup(); }
+// is only safe to drop once no instance (and so no plan) exists. The same holds for
+// the measurements every instance's HRIR set is converted from.
+void releaseSharedResources() {
+    releaseSharedTables();
+    fftwf_cleanup();
+}
 
 }  // namespace
 
@@ -33,6 +39,8 @@ bool exitModule() noexcept {
 void instanceCreated() noexcept {
     std::lock_guard<std::mutex> lock(gMutex);
     ++gLiveInstances;
+    // The first instance will soon be activated: read what every activation needs now.
+    startSharedTables();
 }
 
 void instanceDestroyed() noexcept {

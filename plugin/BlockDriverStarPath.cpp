@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "dsp/reverb/WeatherMapping.h"
-#include "dsp/stars/SkyField.h"
 #include "plugin/BlockDriver.h"
+#include "plugin/MappingCalibration.h"
 #include "plugin/OutputMath.h"
 #include "plugin/Parameters.h"
 #include "plugin/StarFeedback.h"
@@ -27,23 +27,7 @@ void BlockDriver::prepareStarPath(double sampleRate) {
     onsetGainFrames_ = -1;
 }
 
-void BlockDriver::recalibrateMapping() {
-    // A fixed, typical weather: the total sky weight it produces becomes the
-    // normaliser of the star rate, so a cloudier sky makes proportionally more stars.
-    WeatherInput in;
-    in.weather = 0.28f;
-    in.mix = 28.0f;
-    in.size = 0.5f;
-    in.brightness = 0.55f;
-    in.wind = 0.4f;
-    in.spacing = 0.6f;
-    in.gust = 0.4f;
-    in.monitor = 1;
-    in.rate = 0.28f;
-    in.primed = false;
-    const ReverbSettings s = computeWeatherMapping(in, 1.0f);
-    mappingCalibration_ = SkyField::calibrate(s.skyTargets, 1.5, kSkySeed, 750.0);
-}
+void BlockDriver::recalibrateMapping() { mappingCalibration_ = mappingCalibration(); }
 
 void BlockDriver::clearStarPath() {
     stars_.clear();

@@ -36,19 +36,27 @@ struct CachedSource {
 
 constexpr std::size_t kCacheEntries = 4;
 
-std::mutex& cacheMutex() {
-    static std::mutex m;
-    return m;
-}
+struct Store {
+    std::mutex setsMutex;
+    std::list<CachedSet> sets;  // most recently used first
+    // Held while reading, so a build that asks for responses being read ahead waits
+    // for that read and takes its result.
+    std::mutex sourceMutex;
+    std::unique_ptr<CachedSource> lastSource;
+};
 
-std::list<CachedSet>& cache() {
-    static std::list<CachedSet> entries;
-    return entries;
+// Never destroyed: a host may leave the module from its own exit handlers, after the
+// library's statics are gone; what it holds is released when the module is left.
+Store& store() {
+    static Store* const s = new Store;
+    return *s;
 }
 
 // The responses for these directions, read at most once while the directions stay the same.
 std::shared_ptr<const HrirSource> sourceFor(int count, const float* az, const float* el) {
-    static std::unique_ptr<CachedSource> last;
+    Store& st = store();
+    std::lock_guard<std::mutex> lock(st.sourceMutex);
+    auto& last = st.lastSource;
     if (last && last->directions.same(count, az, el)) return last->source;
     auto source = std::make_shared<HrirSource>();
     const bool ok = source->read(kemarSofaData(), kemarSofaSize(), count, az, el);
@@ -64,8 +72,9 @@ bool buildKemarHrirSet(HrirSet& out, double sampleRate, int count, const float* 
     if (count <= 0 || azimuths == nullptr || elevations == nullptr)
         return out.build(nullptr, 0, sampleRate, count, azimuths, elevations, maxTaps);
 
-    std::lock_guard<std::mutex> lock(cacheMutex());
-    auto& entries = cache();
+    Store& st = store();
+    std::lock_guard<std::mutex> lock(st.setsMutex);
+    auto& entries = st.sets;
     for (auto it = entries.begin(); it != entries.end(); ++it) {
         if (it->sampleRate != sampleRate || it->maxTaps != maxTaps || !it->directions.same(count, azimuths, elevations))
             continue;
@@ -85,6 +94,20 @@ bool buildKemarHrirSet(HrirSet& out, double sampleRate, int count, const float* 
     if (!ok) return out.build(nullptr, 0, sampleRate, count, azimuths, elevations, maxTaps);
     out = *built;
     return true;
+}
+
+void readKemarSource(int count, const float* azimuths, const float* elevations) {
+    if (count > 0 && azimuths != nullptr && elevations != nullptr) sourceFor(count, azimuths, elevations);
+}
+
+void releaseKemarCache() {
+    Store& st = store();
+    {
+        std::lock_guard<std::mutex> lock(st.setsMutex);
+        st.sets.clear();
+    }
+    std::lock_guard<std::mutex> lock(st.sourceMutex);
+    st.lastSource.reset();
 }
 
 }  // namespace halcyra

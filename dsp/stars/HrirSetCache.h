@@ -13,4 +13,12 @@ namespace halcyra {
 bool buildKemarHrirSet(HrirSet& out, double sampleRate, int count, const float* azimuths,
                        const float* elevations, int maxTaps = 256);
 
+// Reads and keeps the responses for these directions unless they are kept already, so
+// a later build only converts them. Thread-safe; a build asking for them meanwhile
+// waits for this read instead of starting its own. Throws std::bad_alloc.
+void readKemarSource(int count, const float* azimuths, const float* elevations);
+
+// Drops every kept response and set; sets already handed out stay valid.
+void releaseKemarCache();
+
 }  // namespace halcyra

@@ -2,7 +2,8 @@
 // blocks of 128 through the real bundle, once per scenario, and prints the CPU time
 // per audio second, the share of one core and the slowest block.
 // --first-activation: how long the first activation in a fresh process takes (the
-// HRIR set is read then), at each common rate, each in its own child process.
+// HRIR set is built then), at each common rate, each in its own child process: alone,
+// and with the instance's construction back to back.
 // --instances N: N instances on one thread, each block passed through all of them in
 // turn as a host does with a chain of plug-ins; prints the cost per instance against
 // one instance alone (cache pressure shows up as the ratio).
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -131,40 +133,78 @@ int manyInstances(const std::string& plugin, int count) {
     return 0;
 }
 
-// Loads the module and times configure + start of one new instance: wall and CPU time.
-void timeFirstActivation(const std::string& plugin, double rate) {
-    halcyra::host::Vst3Module module(plugin);
-    PluginInstance instance(module);
+double processCpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+halcyra::host::ProcessSettings activationSettings(double rate) {
     halcyra::host::ProcessSettings settings;
     settings.sampleRate = rate;
     settings.maxBlockSize = kBlock;
     settings.offline = false;
+    return settings;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Loads the module and times configure + start of one new instance. The instance starts
+// reading what every activation needs as soon as it exists, so the activation alone is
+// timed a second after construction, as in a host that restores a session before it
+// starts audio; the calling thread's CPU time is what the activation itself costs.
+void timeActivationAlone(const std::string& plugin, double rate) {
+    halcyra::host::Vst3Module module(plugin);
+    PluginInstance instance(module);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
     const auto wall0 = std::chrono::steady_clock::now();
     const double cpu0 = threadCpuSeconds();
-    instance.configure(settings);
+    instance.configure(activationSettings(rate));
     instance.start();
     const double cpu = threadCpuSeconds() - cpu0;
-    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-    std::printf("first activation at %6.0f Hz: %7.1f ms wall, %7.1f ms CPU\n", rate, 1e3 * wall, 1e3 * cpu);
+    const double wall = secondsSince(wall0);
+    std::printf("first activation at %6.0f Hz: %7.1f ms wall, %7.1f ms CPU", rate, 1e3 * wall, 1e3 * cpu);
     instance.stop();
+}
+
+// Construction and activation back to back, the worst case for the reading ahead: the
+// wall time the host waits and the CPU time of every thread of the process.
+void timeConstructionAndActivation(const std::string& plugin, double rate) {
+    halcyra::host::Vst3Module module(plugin);
+    const auto wall0 = std::chrono::steady_clock::now();
+    const double cpu0 = processCpuSeconds();
+    PluginInstance instance(module);
+    instance.configure(activationSettings(rate));
+    instance.start();
+    const double cpu = processCpuSeconds() - cpu0;
+    const double wall = secondsSince(wall0);
+    std::printf("; made and activated at once: %7.1f ms wall, %7.1f ms CPU (all threads)\n", 1e3 * wall, 1e3 * cpu);
+    instance.stop();
+}
+
+// Runs one measurement in a fresh child process, so nothing read by an earlier one is kept.
+bool inChild(void (*measure)(const std::string&, double), const std::string& plugin, double rate) {
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        try {
+            measure(plugin, rate);
+            std::fflush(stdout);
+            _exit(0);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "halcyra-bench: %s\n", e.what());
+            _exit(2);
+        }
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 int firstActivations(const std::string& plugin) {
     for (double rate : {44100.0, 48000.0, 96000.0, 176400.0, 192000.0}) {
-        std::fflush(stdout);
-        const pid_t child = fork();
-        if (child == 0) {
-            try {
-                timeFirstActivation(plugin, rate);
-                std::fflush(stdout);
-                _exit(0);
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "halcyra-bench: %s\n", e.what());
-                _exit(2);
-            }
-        }
-        int status = 0;
-        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        if (!inChild(timeActivationAlone, plugin, rate) || !inChild(timeConstructionAndActivation, plugin, rate))
             return 2;
     }
     return 0;

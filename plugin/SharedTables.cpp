@@ -1,0 +1,71 @@
+#include "plugin/SharedTables.h"
+
+#include <mutex>
+#include <thread>
+
+#include "dsp/stars/HrirSetCache.h"
+#include "dsp/stars/SkyPoints.h"
+#include "plugin/MappingCalibration.h"
+
+namespace halcyra {
+
+namespace {
+
+struct Worker {
+    std::mutex mutex;
+    std::thread thread;  // guarded by mutex
+    bool started = false;
+
+    void join() {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (thread.joinable()) thread.join();
+    }
+};
+
+// Never destroyed, like the tables: a host may leave the module from its exit handlers.
+Worker& worker() {
+    static Worker* const w = new Worker;
+    return *w;
+}
+
+// A module unloaded or a process ending without the module being left must not unmap
+// or tear down what the thread still runs.
+struct JoinAtUnload {
+    ~JoinAtUnload() { worker().join(); }
+} joinAtUnload;
+
+void computeTables() noexcept {
+    try {
+        const SkyPoints& points = skyPoints();
+        readKemarSource(SkyPoints::kCount, points.azimuths(), points.elevations());
+        mappingCalibration();
+    } catch (...) {
+        // Out of memory: the activation tries again and handles it.
+    }
+}
+
+}  // namespace
+
+void startSharedTables() noexcept {
+    Worker& w = worker();
+    std::lock_guard<std::mutex> lock(w.mutex);
+    if (w.started) return;
+    try {
+        w.thread = std::thread(computeTables);
+        w.started = true;
+    } catch (...) {
+        // No thread: the activation computes the tables when it needs them.
+    }
+}
+
+void releaseSharedTables() noexcept {
+    Worker& w = worker();
+    w.join();
+    {
+        std::lock_guard<std::mutex> lock(w.mutex);
+        w.started = false;
+    }
+    releaseKemarCache();
+}
+
+}  // namespace halcyra
