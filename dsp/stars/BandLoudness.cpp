@@ -1,8 +1,11 @@
 #include "dsp/stars/BandLoudness.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <numbers>
+
+#include "dsp/stars/VectorClones.h"
 
 namespace halcyra {
 
@@ -10,6 +13,7 @@ namespace {
 
 constexpr int kFirstBand = 3;
 constexpr int kLastBand = 38;
+static_assert(kLastBand - kFirstBand + 1 == BandBank::kBands);
 
 struct Biquad {
     double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;  // a0 normalised to 1
@@ -66,16 +70,22 @@ Biquad erbBandPass(double centreHz, double sampleRate) {
     return f;
 }
 
-double filteredEnergy(const Biquad& f, const float* x, int n) {
-    double s1 = 0.0, s2 = 0.0, energy = 0.0;
+// Energy of x through every band filter. The bands are independent, so one sample
+// steps all of them at once in vector lanes; each lane does the plain biquad
+// recurrence in the written order, so every band's energy is what a band-by-band
+// loop gives, bit for bit.
+HALCYRA_VECTOR_CLONES void bandEnergies(const BandBank& bank, const float* x, int n, double* energy) {
+    double s1[BandBank::kBands] = {}, s2[BandBank::kBands] = {}, e[BandBank::kBands] = {};
     for (int i = 0; i < n; ++i) {
         const double in = x[i];
-        const double y = f.b0 * in + s1;
-        s1 = f.b1 * in - f.a1 * y + s2;
-        s2 = f.b2 * in - f.a2 * y;
-        energy += y * y;
+        for (int b = 0; b < BandBank::kBands; ++b) {
+            const double y = bank.b0[b] * in + s1[b];
+            s1[b] = bank.b1[b] * in - bank.a1[b] * y + s2[b];
+            s2[b] = bank.b2[b] * in - bank.a2[b] * y;
+            e[b] += y * y;
+        }
     }
-    return energy;
+    std::copy_n(e, BandBank::kBands, energy);
 }
 
 }  // namespace
@@ -89,17 +99,32 @@ double kWeightingMagnitude(double frequencyHz, double sampleRate) {
     return kWeightingShelf(sampleRate).magnitudeAt(w) * kWeightingHighPass(sampleRate).magnitudeAt(w);
 }
 
-double bandLoudness(const float* x, int n, double sampleRate) {
-    if (x == nullptr || n <= 0 || !(sampleRate > 0.0)) return 0.0;
-    double total = 0.0;
+BandLoudnessMeter::BandLoudnessMeter(double sampleRate) : sampleRate_(sampleRate) {
+    if (!(sampleRate > 0.0)) return;
     for (int k = kFirstBand; k <= kLastBand; ++k) {
         const double centre = erbBandCentreHz(k);
         if (centre >= 0.45 * sampleRate) break;
-        const double energy = filteredEnergy(erbBandPass(centre, sampleRate), x, n);
+        const Biquad f = erbBandPass(centre, sampleRate);
+        bank_.b0[bands_] = f.b0;
+        bank_.b1[bands_] = f.b1;
+        bank_.b2[bands_] = f.b2;
+        bank_.a1[bands_] = f.a1;
+        bank_.a2[bands_] = f.a2;
         const double weight = kWeightingMagnitude(centre, sampleRate);
-        total += std::pow(energy / n * weight * weight, 0.25);
+        bank_.weightSquared[bands_] = weight * weight;
+        ++bands_;
     }
+}
+
+double BandLoudnessMeter::operator()(const float* x, int n) const {
+    if (x == nullptr || n <= 0 || !(sampleRate_ > 0.0)) return 0.0;
+    double energy[BandBank::kBands];
+    bandEnergies(bank_, x, n, energy);
+    double total = 0.0;
+    for (int b = 0; b < bands_; ++b) total += std::pow(energy[b] / n * bank_.weightSquared[b], 0.25);
     return total;
 }
+
+double bandLoudness(const float* x, int n, double sampleRate) { return BandLoudnessMeter(sampleRate)(x, n); }
 
 }  // namespace halcyra

@@ -5,6 +5,27 @@
 
 namespace halcyra {
 
+// The band filters of one rate side by side (one array per coefficient), so a sample
+// steps every band at once. Bands at or above 0.45 x rate are left at zero.
+struct BandBank {
+    static constexpr int kBands = 36;  // ERB-rate bands 3..38
+    double b0[kBands] = {}, b1[kBands] = {}, b2[kBands] = {}, a1[kBands] = {}, a2[kBands] = {};
+    double weightSquared[kBands] = {};  // K-weighting at the band centre, squared
+};
+
+// The measure below with its filters built once, for many signals at one rate.
+class BandLoudnessMeter {
+public:
+    explicit BandLoudnessMeter(double sampleRate);
+    // Loudness of n samples; 0 for empty input or a rate <= 0.
+    double operator()(const float* x, int n) const;
+
+private:
+    double sampleRate_;
+    BandBank bank_;
+    int bands_ = 0;
+};
+
 // Loudness of n samples at sampleRate, in 64-bit. 0 for empty input or a rate <= 0.
 // Scaling the signal by g scales the result by sqrt(g).
 double bandLoudness(const float* x, int n, double sampleRate);

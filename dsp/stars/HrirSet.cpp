@@ -17,11 +17,12 @@ namespace {
 // depend on the direction it comes from. Loudness grows with the square root of the
 // gain, hence the squared ratio.
 void normaliseToMedianLoudness(std::vector<HrirPair>& pairs, double sampleRate) {
+    const BandLoudnessMeter meter(sampleRate);
     std::vector<double> loudness(pairs.size());
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         const HrirPair& p = pairs[i];
-        loudness[i] = bandLoudness(p.left.data(), static_cast<int>(p.left.size()), sampleRate) +
-                      bandLoudness(p.right.data(), static_cast<int>(p.right.size()), sampleRate);
+        loudness[i] = meter(p.left.data(), static_cast<int>(p.left.size())) +
+                      meter(p.right.data(), static_cast<int>(p.right.size()));
     }
     std::vector<double> sorted = loudness;
     std::sort(sorted.begin(), sorted.end());

@@ -47,9 +47,14 @@ void ToneCompensation::prepare(double sampleRate) {
         smooth += (y - smooth) * 0.25;
         burst[static_cast<std::size_t>(i)] = static_cast<float>(smooth * std::exp(-3.0 * i / n));
     }
-    const double dry = bandLoudness(burst.data(), n, sampleRate);
+    const BandLoudnessMeter loudness(sampleRate);
+    const double dry = loudness(burst.data(), n);
     for (int j = 0; j < kEntries; ++j) {
         const ShelfCoefficients c = toneShelf((j / 8.0 - 0.5) * 12.0, sampleRate);
+        if (c.b0 == 1.0f && c.b1 == 0.0f && c.b2 == 0.0f && c.a1 == 0.0f && c.a2 == 0.0f) {
+            table_[j] = 0.0;  // the flat shelf passes the burst unchanged
+            continue;
+        }
         double z1 = 0.0, z2 = 0.0;
         for (int i = 0; i < n; ++i) {
             const double in = burst[static_cast<std::size_t>(i)];
@@ -58,7 +63,7 @@ void ToneCompensation::prepare(double sampleRate) {
             z2 = c.b2 * in - c.a2 * out;
             shelved[static_cast<std::size_t>(i)] = static_cast<float>(out);
         }
-        const double wet = bandLoudness(shelved.data(), n, sampleRate);
+        const double wet = loudness(shelved.data(), n);
         table_[j] = dry > 0.0 && wet > 0.0 ? 40.0 * std::log10(dry / wet) : 0.0;
     }
     // Only now: if an allocation above failed, the next prepare tries again.
