@@ -10,6 +10,7 @@
 
 #include "frame-lv2/Lv2Layout.h"
 #include "plugin/StateRecord.h"
+#include "presets/FactoryPresets.h"
 
 namespace halcyra::lv2 {
 namespace {
@@ -19,6 +20,10 @@ const void* findFeature(const LV2_Feature* const* features, const char* uri) {
         if (std::strcmp(features[i]->URI, uri) == 0) return features[i]->data;
     return nullptr;
 }
+
+// A host sets a preset's ports right after restoring its state, but may spread them
+// over a few runs.
+constexpr double kPresetArrivalSeconds = 0.5;
 
 }  // namespace
 
@@ -35,6 +40,7 @@ Lv2Effect::Lv2Effect(double sampleRate, int inputs, const LV2_Feature* const* fe
     if (const auto* map = static_cast<const LV2_URID_Map*>(findFeature(features, LV2_URID__map))) {
         const auto id = [map](const char* uri) { return map->map(map->handle, uri); };
         urids_.stateKey = id(kStateKeyUri);
+        urids_.factoryPresetKey = id(kFactoryPresetKeyUri);
         urids_.atomChunk = id(LV2_ATOM__Chunk);
         urids_.atomBlank = id(LV2_ATOM__Blank);
         urids_.atomObject = id(LV2_ATOM__Object);
@@ -104,7 +110,31 @@ void Lv2Effect::readTransport() {
     }
 }
 
-void Lv2Effect::renderChunk(int offset, int n, bool bypass) {
+bool Lv2Effect::recalledPresetArrived(std::uint32_t frames) {
+    const int recalled = recalledPreset_.exchange(kNoPreset, std::memory_order_acquire);
+    if (recalled >= 0) {
+        awaitedPreset_ = recalled;
+        awaitedFrames_ = kPresetArrivalSeconds * sampleRate_;
+    } else if (recalled == kPresetCancelled) {
+        awaitedPreset_ = kNoPreset;
+    }
+    if (awaitedPreset_ < 0) return false;
+    const auto values = factoryPresetPorts(awaitedPreset_);
+    const bool arrived = std::all_of(values.begin(), values.end(), [this](const std::pair<int, float>& v) {
+        return !controls_[v.first] || *controls_[v.first] == v.second;
+    });
+    if (arrived) {
+        // Also the values a port already held before the preset, which therefore
+        // did not move (a restored record may differ from them).
+        for (const auto& [index, value] : values) plugin_.parameters().set(index, value);
+        awaitedPreset_ = kNoPreset;
+    } else if ((awaitedFrames_ -= frames) <= 0.0) {
+        awaitedPreset_ = kNoPreset;  // the host moved on: the sky glides, as after a dropped jump
+    }
+    return arrived;
+}
+
+void Lv2Effect::renderChunk(int offset, int n, bool bypass, bool skyJump) {
     for (int c = 0; c < inputs_; ++c) {
         const float* src = in_[c] ? in_[c] + offset : nullptr;
         for (int i = 0; i < n; ++i) inScratch_[c][i] = src ? src[i] : 0.0;
@@ -118,6 +148,7 @@ void Lv2Effect::renderChunk(int offset, int n, bool bypass) {
     io.sampleRate = sampleRate_;
     io.tempo = tempo_;
     io.bypass = bypass;  // lv2:enabled off: the driver crossfades to the input
+    io.skyJump = skyJump;
     plugin_.processBlock(io);
     for (int c = 0; c < 2; ++c) {
         if (!out_[c]) continue;
@@ -128,12 +159,13 @@ void Lv2Effect::renderChunk(int offset, int n, bool bypass) {
 void Lv2Effect::run(std::uint32_t frames) {
     readControls();
     readTransport();
+    const bool skyJump = recalledPresetArrived(frames);
     if (latency_) *latency_ = 0.0f;
     const bool bypass = bypass_.load(std::memory_order_relaxed);
     const int total = static_cast<int>(std::min<std::uint32_t>(frames, 1u << 30));
     for (int done = 0; done < total;) {
         const int n = std::min(kChunkFrames, total - done);
-        renderChunk(done, n, bypass);
+        renderChunk(done, n, bypass, skyJump && done == 0);
         done += n;
     }
 }
@@ -150,13 +182,36 @@ LV2_State_Status Lv2Effect::restore(LV2_State_Retrieve_Function retrieve, LV2_St
     std::size_t size = 0;
     std::uint32_t type = 0, flags = 0;
     const void* data = retrieve(handle, urids_.stateKey, &size, &type, &flags);
-    if (!data) return LV2_STATE_ERR_NO_PROPERTY;
+    if (!data) return restoreFactoryPreset(retrieve, handle);
     if (type != urids_.atomChunk) return LV2_STATE_ERR_BAD_TYPE;
+    recalledPreset_.store(kPresetCancelled, std::memory_order_release);  // the record wins over a preset still awaited
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     const std::vector<std::uint8_t> chunk(bytes, bytes + std::min<std::size_t>(size, kStateBytes));
     const RestoreResult result = applyStateChunk(chunk, plugin_.parameters());
     if (result.bypass) bypass_.store(*result.bypass, std::memory_order_relaxed);
     adoptControls_.store(true, std::memory_order_release);
+    return LV2_STATE_SUCCESS;
+}
+
+// A factory preset holds only its index; its values come through the ports, which
+// the host sets after this call.
+LV2_State_Status Lv2Effect::restoreFactoryPreset(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle) {
+    std::size_t size = 0;
+    std::uint32_t type = 0, flags = 0;
+    const void* data = retrieve(handle, urids_.factoryPresetKey, &size, &type, &flags);
+    if (!data) return LV2_STATE_ERR_NO_PROPERTY;
+    std::int64_t index = -1;
+    if (type == urids_.atomInt && size == sizeof(std::int32_t)) {
+        std::int32_t v = 0;
+        std::memcpy(&v, data, sizeof v);
+        index = v;
+    } else if (type == urids_.atomLong && size == sizeof(std::int64_t)) {
+        std::memcpy(&index, data, sizeof index);
+    } else {
+        return LV2_STATE_ERR_BAD_TYPE;
+    }
+    if (index < 0 || index >= kNumFactoryPresets) return LV2_STATE_ERR_UNKNOWN;
+    recalledPreset_.store(static_cast<int>(index), std::memory_order_release);
     return LV2_STATE_SUCCESS;
 }
 

@@ -2,6 +2,8 @@
 // side (HalcyraPlugin). Control ports are read once per run, as the VST3 frame
 // reads the last point of each parameter; a port only overrides the parameter when
 // its value moved, so a restored state holds until the host changes a control.
+// A factory preset chosen in the host's menu makes the sky jump to its weather, as a
+// recall in the editor does, once its values have reached the ports.
 #pragma once
 
 #include <array>
@@ -45,7 +47,9 @@ private:
 
     void readControls();
     void readTransport();
-    void renderChunk(int offset, int n, bool bypass);
+    bool recalledPresetArrived(std::uint32_t frames);
+    void renderChunk(int offset, int n, bool bypass, bool skyJump);
+    LV2_State_Status restoreFactoryPreset(LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle);
 
     HalcyraPlugin plugin_;
     PresetStore presets_;
@@ -67,6 +71,13 @@ private:
     // Set by a state restore: the next run takes the ports as already seen, so the
     // restored values are not overwritten by controls the host never moved.
     std::atomic<bool> adoptControls_{false};
+    // A factory preset from the host's menu: its index, set by the restore, until the
+    // audio thread takes it up and waits for the preset's port values.
+    static constexpr int kNoPreset = -1;
+    static constexpr int kPresetCancelled = -2;  // a record restored after it
+    std::atomic<int> recalledPreset_{kNoPreset};
+    int awaitedPreset_ = kNoPreset;
+    double awaitedFrames_ = 0.0;  // how much longer its port values may take
     double tempo_ = 0.0;
 
     // 64-bit work buffers between the host's float ports and the block callback.
@@ -76,8 +87,8 @@ private:
     std::array<double*, 2> outPtr_{};
 
     struct Urids {
-        LV2_URID stateKey = 0, atomChunk = 0, atomBlank = 0, atomObject = 0, atomFloat = 0, atomDouble = 0,
-                 atomInt = 0, atomLong = 0, timePosition = 0, timeBpm = 0;
+        LV2_URID stateKey = 0, factoryPresetKey = 0, atomChunk = 0, atomBlank = 0, atomObject = 0, atomFloat = 0,
+                 atomDouble = 0, atomInt = 0, atomLong = 0, timePosition = 0, timeBpm = 0;
     } urids_;
     bool haveMap_ = false;
 };

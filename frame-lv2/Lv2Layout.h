@@ -4,8 +4,10 @@
 // editor use one numbering.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "plugin/Parameters.h"
 
@@ -17,6 +19,9 @@ inline constexpr const char* kUiUri = "https://tavimoro.com/halcyra/lv2/ui";
 inline constexpr const char* kPresetUriPrefix = "https://tavimoro.com/halcyra/lv2/presets#";
 // The saved record (plugin/StateRecord.h), stored as one atom:Chunk property.
 inline constexpr const char* kStateKeyUri = "https://tavimoro.com/halcyra/lv2#state";
+// A factory preset's index, the one property of its state: restoring it tells the
+// plug-in that a host's preset menu recalled that preset.
+inline constexpr const char* kFactoryPresetKeyUri = "https://tavimoro.com/halcyra/lv2#factoryPreset";
 
 inline constexpr const char* kBinaryName = "Halcyra.so";
 inline constexpr const char* kDescriptionFile = "Halcyra.ttl";
@@ -37,5 +42,11 @@ std::string portSymbol(int paramIndex);
 
 // Name of a factory preset as a URI fragment ("Vocal Sky" -> "vocal-sky").
 std::string presetFragment(std::string_view presetName);
+
+// The port values a factory preset sets: "Preset" and the ten other controls of the
+// table. "Mix" is left out: a recall keeps the mix while "Mix Lock" is on, which is
+// how every fresh instance starts. `preset` must be 0..7.
+inline constexpr int kFactoryPresetPorts = 11;
+std::array<std::pair<int, float>, kFactoryPresetPorts> factoryPresetPorts(int preset);
 
 }  // namespace halcyra::lv2

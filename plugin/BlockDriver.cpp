@@ -185,6 +185,7 @@ void BlockDriver::process(const BlockIO& io) {
     setStarEventMode();
     drainCommands();
     ++trace_.queueDrains;
+    if (io.skyJump) jumpSky();
 
     convertStarGains();
 

@@ -94,6 +94,7 @@ private:
     void clearStarPath();
     void setStarEventMode();
     void drainCommands();
+    void jumpSky();
     void convertStarGains();
     void smoothStarControls(bool primed, const BlockCoefficients& k);
     void writeStarBlockSettings(double tempo);

@@ -40,24 +40,25 @@ void BlockDriver::setStarEventMode() { stars_.setEventMode(asInt(params_.get(kEv
 
 void BlockDriver::drainCommands() {
     commands_.drain([this](const EditorCommand& command) {
-        if (command.type == EditorCommandQueue::kSkyJump) {
-            // The sky jumps to the weather the parameters hold now, not the glide.
-            WeatherInput in;
-            in.weather = static_cast<float>(params_.get(kWeather));
-            in.mix = static_cast<float>(params_.get(kMix));
-            in.size = static_cast<float>(params_.get(kSize));
-            in.brightness = static_cast<float>(params_.get(kBrightness));
-            in.wind = static_cast<float>(params_.get(kWind));
-            in.spacing = static_cast<float>(params_.get(kSpacing));
-            in.gust = static_cast<float>(params_.get(kGust));
-            in.monitor = asInt(params_.get(kMonitor));
-            in.rate = static_cast<float>(params_.get(kRate));
-            in.primed = true;
-            stars_.skyJump(computeWeatherMapping(in, mappingCalibration_).skyTargets);
-        } else {
-            stars_.handleCommand(command, ReverbSettings{});
-        }
+        if (command.type == EditorCommandQueue::kSkyJump) jumpSky();
+        else stars_.handleCommand(command, ReverbSettings{});
     });
+}
+
+void BlockDriver::jumpSky() {
+    // The sky jumps to the weather the parameters hold now, not the glide.
+    WeatherInput in;
+    in.weather = static_cast<float>(params_.get(kWeather));
+    in.mix = static_cast<float>(params_.get(kMix));
+    in.size = static_cast<float>(params_.get(kSize));
+    in.brightness = static_cast<float>(params_.get(kBrightness));
+    in.wind = static_cast<float>(params_.get(kWind));
+    in.spacing = static_cast<float>(params_.get(kSpacing));
+    in.gust = static_cast<float>(params_.get(kGust));
+    in.monitor = asInt(params_.get(kMonitor));
+    in.rate = static_cast<float>(params_.get(kRate));
+    in.primed = true;
+    stars_.skyJump(computeWeatherMapping(in, mappingCalibration_).skyTargets);
 }
 
 void BlockDriver::convertStarGains() { starGainA_ = levelDbToGain(starLevelADb_); }

@@ -16,6 +16,9 @@ struct BlockIO {
     // input (channel for channel) over 15 ms and keeps the engines running, so
     // switching either way is click-free and the tail is live when bypass ends.
     bool bypass = false;
+    // The frame asks the sky to jump to the weather the parameters hold now, as the
+    // editor's sky-jump command does (a factory preset the host recalled).
+    bool skyJump = false;
 };
 
 }  // namespace halcyra

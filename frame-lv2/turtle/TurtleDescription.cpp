@@ -26,7 +26,11 @@ constexpr const char* kPrefixes =
     "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
     "@prefix urid: <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
-std::string uri(std::string_view u) { return "<" + std::string(u) + ">"; }
+std::string uri(std::string_view u) {
+    std::string out = "<";
+    out += u;
+    return out += ">";
+}
 
 std::string quoted(std::string_view text) {
     std::string out = "\"";
@@ -179,24 +183,19 @@ std::string descriptionTurtle() {
 std::string presetsTurtle() {
     std::ostringstream out;
     out << kPrefixes;
+    out << uri(kFactoryPresetKeyUri) << "\n    a rdf:Property ;\n    rdfs:label \"factory preset\" ;\n"
+        << "    rdfs:comment \"Index of the factory preset that a state recalls.\" .\n\n";
     for (int k = 0; k < kNumFactoryPresets; ++k) {
         const FactoryPreset& p = kFactoryPresets[static_cast<std::size_t>(k)];
-        // "Mix" is left out: recalling a factory preset keeps the mix while "Mix Lock"
-        // is on, which is how every fresh instance starts.
-        const std::pair<int, float> values[] = {
-            {kPreset, static_cast<float>(k)}, {kRate, p.rate},       {kWeather, p.weather}, {kSize, p.size},
-            {kBrightness, p.brightness},      {kWind, p.wind},       {kSpacing, p.spacing}, {kGust, p.gust},
-            {kLevel, p.level},                {kCharacter, p.character}, {kResponse, p.response},
-        };
         out << presetUri(p) << "\n    a pset:Preset ;\n    lv2:appliesTo " << uri(kStereoUri) << " , "
             << uri(kMonoUri) << " ;\n    rdfs:label " << quoted(p.name) << " ;\n    lv2:port";
         bool first = true;
-        for (const auto& [index, value] : values) {
+        for (const auto& [index, value] : factoryPresetPorts(k)) {
             out << (first ? " " : " , ") << "[\n        lv2:symbol " << quoted(portSymbol(index))
                 << " ;\n        pset:value " << number(value) << "\n    ]";
             first = false;
         }
-        out << " .\n\n";
+        out << " ;\n    state:state [\n        " << uri(kFactoryPresetKeyUri) << " " << k << "\n    ] .\n\n";
     }
     return out.str();
 }

@@ -12,6 +12,8 @@
 #include <set>
 
 #include "lv2/Lv2Host.h"
+#include "plugin/HalcyraPlugin.h"
+#include "plugin/ParameterEditor.h"
 #include "plugin/Parameters.h"
 #include "presets/FactoryPresets.h"
 
@@ -170,6 +172,82 @@ TEST_F(Lv2Bundle, ListsTheFactoryPresetsAndTheyRecallTheirValues) {
     lilv_nodes_free(presets);
     lilv_node_free(label);
     lilv_node_free(presetClass);
+}
+
+// The plug-in object itself, fed as the LV2 instance feeds it, with the editor's
+// view of its parameters for a preset recall.
+class DirectPlugin : public ParameterEditor {
+public:
+    DirectPlugin() { plugin.reset(kRate); }
+    double value(int index) const override { return plugin.parameters().get(index); }
+    double setFromPlugin(int index, double value) override {
+        plugin.parameters().set(index, value);
+        return plugin.parameters().getNormalized(index);
+    }
+    StereoBuffer process(const StereoBuffer& in, int block) {
+        StereoBuffer out;
+        for (std::size_t at = 0; at < in.frames(); at += static_cast<std::size_t>(block)) {
+            const std::size_t n = std::min(in.frames() - at, static_cast<std::size_t>(block));
+            std::vector<double> l(&in.left[at], &in.left[at] + n), r(&in.right[at], &in.right[at] + n), ol(n), orr(n);
+            const double* inputs[] = {l.data(), r.data()};
+            double* outputs[] = {ol.data(), orr.data()};
+            BlockIO io;
+            io.inputs = inputs;
+            io.outputs = outputs;
+            io.numInputs = io.numOutputs = 2;
+            io.numFrames = static_cast<int>(n);
+            io.sampleRate = kRate;
+            plugin.processBlock(io);
+            for (std::size_t i = 0; i < n; ++i) {
+                out.left.push_back(static_cast<float>(ol[i]));
+                out.right.push_back(static_cast<float>(orr[i]));
+            }
+        }
+        return out;
+    }
+    HalcyraPlugin plugin;
+};
+
+TEST_F(Lv2Bundle, AHostPresetMakesTheSkyJumpAsARecallInTheEditorDoesButASessionRestoreDoesNot) {
+    const StereoBuffer before = testSignal(0.25);
+    const StereoBuffer after = testSignal(1.0);
+    constexpr int kBlock = 256;
+    const int storm = findFactoryPreset("Storm");
+    LilvNode* uri = world_.uri("https://tavimoro.com/halcyra/lv2/presets#storm");
+    lilv_world_load_resource(world_.world(), uri);
+    LilvState* preset = lilv_state_new_from_world(world_.world(), map_.map(), uri);
+    lilv_node_free(uri);
+    ASSERT_NE(preset, nullptr);
+    const LilvPlugin* plugin = world_.plugin(kStereo);
+
+    DirectPlugin editor;
+    editor.process(before, kBlock);
+    ASSERT_TRUE(recallFactoryPreset(storm, editor, editor.plugin.commandQueue()));
+    const StereoBuffer recalled = editor.process(after, kBlock);
+
+    // The host's preset menu: the preset's state, then its port values.
+    Lv2Instance host(world_, plugin, map_, kRate);
+    host.process(before, kBlock);
+    lilv_state_restore(preset, host.get(), &Lv2Instance::setValue, &host, 0, nullptr);
+    EXPECT_LE(maxDifference(host.process(after, kBlock), recalled), 1e-6f);
+
+    // The same values as plain port changes: the sky glides, and that sounds different.
+    Lv2Instance ports(world_, plugin, map_, kRate);
+    ports.process(before, kBlock);
+    lilv_state_emit_port_values(preset, &Lv2Instance::setValue, &ports);
+    const StereoBuffer glided = ports.process(after, kBlock);
+    EXPECT_GT(maxDifference(glided, recalled), 1e-3f);
+
+    // A session holding those values restores without a jump.
+    LilvState* session = lilv_state_new_from_instance(plugin, ports.get(), map_.map(), nullptr, nullptr, nullptr,
+                                                      nullptr, &Lv2Instance::getValue, &ports, 0, nullptr);
+    ASSERT_NE(session, nullptr);
+    Lv2Instance reopened(world_, plugin, map_, kRate);
+    reopened.process(before, kBlock);
+    lilv_state_restore(session, reopened.get(), &Lv2Instance::setValue, &reopened, 0, nullptr);
+    EXPECT_LE(maxDifference(reopened.process(after, kBlock), glided), 1e-6f);
+    lilv_state_free(session);
+    lilv_state_free(preset);
 }
 
 // Every setting the render receives, as a port value and as halcyra-render's --set.
