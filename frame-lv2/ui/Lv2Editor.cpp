@@ -37,6 +37,7 @@ bool Lv2Editor::open() {
     window_ = CreatePlatformWindow(*ui_);
     if (!window_ || !window_->Open(host_.parent)) return false;
     acceptedScale_ = ui_->GetDrawScale();
+    sizeHints_.publish(window_->NativeHandle(), ui_->PixelWidth(), ui_->PixelHeight());
     if (host_.resize) host_.resize->ui_resize(host_.resize->handle, ui_->PixelWidth(), ui_->PixelHeight());
     return true;
 }
@@ -144,6 +145,7 @@ double Lv2Editor::GetParamDefaultNormalized(int paramIdx) const {
 void Lv2Editor::onResizeRequest(int pixelWidth, int pixelHeight) {
     if (revertingScale_ || !ui_ || !window_) return;
     // The editor's corner resizer asks; a host that refuses gets the old size back.
+    sizeHints_.publish(window_->NativeHandle(), pixelWidth, pixelHeight);
     const bool refused = host_.resize && host_.resize->ui_resize(host_.resize->handle, pixelWidth, pixelHeight) != 0;
     if (!refused) {
         acceptedScale_ = ui_->GetDrawScale();
@@ -153,6 +155,7 @@ void Lv2Editor::onResizeRequest(int pixelWidth, int pixelHeight) {
     revertingScale_ = true;
     ui_->SetScale(acceptedScale_);
     revertingScale_ = false;
+    sizeHints_.publish(window_->NativeHandle(), ui_->PixelWidth(), ui_->PixelHeight());
 }
 
 }  // namespace halcyra::lv2

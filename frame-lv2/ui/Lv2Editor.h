@@ -14,6 +14,7 @@
 
 #include "editor/EditorContext.h"
 #include "editor/SystemOpener.h"
+#include "frame-lv2/ui/X11SizeHints.h"
 #include "graphics/IEditorDelegate.h"
 #include "plugin/ParameterEditor.h"
 #include "plugin/Parameters.h"
@@ -83,6 +84,7 @@ private:
     SystemOpener opener_;
     std::unique_ptr<IGraphics> ui_;
     std::unique_ptr<PlatformWindow> window_;
+    X11SizeHints sizeHints_;
     std::chrono::steady_clock::time_point nextFrame_{};  // idle calls before it only handle events
     float acceptedScale_ = 0.0f;
     bool revertingScale_ = false;
