@@ -18,6 +18,9 @@ constexpr double kMaxSampleRate = 3072000.0;
 constexpr double kTankFeed = 0.23570228;  // 1/sqrt(18)
 // Modulated lines get this much headroom beyond their nominal length.
 constexpr int kModulationHeadroom = 256;
+// Samples per pass through the network: long enough to amortise the per-chunk
+// set-up, short enough that the chunk scratch stays in the first-level cache.
+constexpr int kChunk = 256;
 
 // exp(-2*pi*f/fs) limited to [0, 1]: the one-pole smoother's feedback.
 float onePoleCoefficient(double hz, double fs) {
@@ -56,6 +59,7 @@ void ReverbEngine::prepare(double sampleRate, int blockCapacity) {
     if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) sampleRate = 48000.0;
     fs_ = std::min(sampleRate, kMaxSampleRate);
     capacity_ = std::max(1, blockCapacity);
+    chunk_ = std::min(capacity_, kChunk);
     len_ = deriveReverbLengths(fs_);
     sizeBuffers();
 
@@ -77,10 +81,11 @@ void ReverbEngine::sizeBuffers() {
     const auto grow = [](std::vector<float>& v, int n) {
         if (v.size() < static_cast<std::size_t>(n)) v.resize(static_cast<std::size_t>(n));
     };
-    for (auto* v : {&feed_, &fullFeed_, &tap3Feed_, &earlySum_, &earlyLeft_, &earlyRight_}) grow(*v, capacity_);
+    grow(feed_, capacity_);
+    for (auto* v : {&fullFeed_, &tap3Feed_, &earlySum_, &earlyLeft_, &earlyRight_}) grow(*v, chunk_);
 
     earlyHistory_ = len_.earlyTapCapacity - 2;  // the largest tap offset
-    grow(earlyTapLine_, earlyHistory_ + capacity_);
+    grow(earlyTapLine_, earlyHistory_ + chunk_);
     for (int i = 0; i < 5; ++i) earlyMain_[i].resize(len_.earlyMain[i] + 1);
     for (int i = 0; i < 3; ++i) earlySide_[i].resize(len_.earlySide[i] + 1);
     for (int i = 0; i < 2; ++i) {

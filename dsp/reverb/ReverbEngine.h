@@ -79,8 +79,10 @@ private:
     // The diffuser, feeds, early cluster and decorrelators take nothing back from
     // the tails, so they run stage by stage over the whole chunk; the coupled tank,
     // FDN and glide line then run sample by sample.
-    void renderFrontEnd(const float* input, int count);
-    void renderTails(int count, float* left, float* right);
+    // Both work on one chunk of at most chunk_ samples; `feed` receives (and the
+    // tails then read) its diffused feed.
+    void renderFrontEnd(const float* input, int count, float* feed);
+    void renderTails(int count, const float* feed, float* left, float* right);
 
     // Controls, kept across prepare and clear.
     float decayTime_ = 3.0f, lowDecayRatio_ = 1.3f, dampingFrequency_ = 4500.0f, highDecayRatio_ = 0.65f;
@@ -89,6 +91,7 @@ private:
 
     double fs_ = 48000.0;
     int capacity_ = 0;
+    int chunk_ = 1;  // samples per pass through the network, at most capacity_
     bool prepared_ = false;
     Lengths len_{};
     Coefficients coef_{};
@@ -105,8 +108,8 @@ private:
     // Input diffuser and its three band-limited feeds (full, tap 3, tap 4).
     std::array<DelayLine, 7> diffuser_;
     std::array<float, 3> toneState_{}, hpState_{};
-    std::vector<float> feed_;  // d, also the chunk's input to the glide line
-    std::vector<float> fullFeed_, tap3Feed_, earlySum_, earlyLeft_, earlyRight_;  // chunk scratch
+    std::vector<float> feed_;  // d of the whole call, also the glide line's input
+    std::vector<float> fullFeed_, tap3Feed_, earlySum_, earlyLeft_, earlyRight_;  // chunk_ long
 
     // Early cluster, early tone and decorrelators.
     // Tap line laid out flat: the last `earlyHistory_` samples, then the chunk.

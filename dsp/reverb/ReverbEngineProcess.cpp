@@ -117,19 +117,25 @@ void ReverbEngine::process(const float* input, int count, float* left, float* ri
         return;
     }
     // Counts above the prepared capacity still render in full; the diffused feed
-    // then holds the last chunk only.
+    // then holds the last `capacity` samples' piece only. Inside a piece the network
+    // runs in short chunks, so its scratch stays small and warm.
     for (int done = 0; done < count;) {
-        const int n = std::min(capacity_, count - done);
-        renderFrontEnd(input + done, n);
-        renderTails(n, left + done, right + done);
-        done += n;
+        const int piece = std::min(capacity_, count - done);
+        for (int at = 0; at < piece;) {
+            const int n = std::min(chunk_, piece - at);
+            float* feed = feed_.data() + at;
+            renderFrontEnd(input + done + at, n, feed);
+            renderTails(n, feed, left + done + at, right + done + at);
+            at += n;
+        }
+        done += piece;
     }
 }
 
-void ReverbEngine::renderFrontEnd(const float* input, int count) {
+void ReverbEngine::renderFrontEnd(const float* input, int count, float* feed) {
     float* full = fullFeed_.data();
     float* tap3 = tap3Feed_.data();
-    float* tap4 = feed_.data();
+    float* tap4 = feed;
 
     // Input diffuser, keeping the signal after stages 3 and 4.
     for (int i = 0; i < count; ++i) full[i] = finiteOrZero(input[i]);
@@ -201,7 +207,7 @@ void ReverbEngine::renderFrontEnd(const float* input, int count) {
     }
 }
 
-void ReverbEngine::renderTails(int count, float* left, float* right) {
+void ReverbEngine::renderTails(int count, const float* feed, float* left, float* right) {
     // Work on local copies: the compiler cannot prove that stores into the delay
     // buffers leave the engine's float members alone, and would reload them all
     // after every write.
@@ -227,7 +233,7 @@ void ReverbEngine::renderTails(int count, float* left, float* right) {
     float glideCurrent = glideCurrent_, glideLow = glideLow_, glideHigh = glideHigh_, cross = crossState_;
     std::int64_t cycles = cycles_;
     const float* gFeed = fullFeed_.data();
-    const float* dFeed = feed_.data();
+    const float* dFeed = feed;
     const float* earlyLeft = earlyLeft_.data();
     const float* earlyRight = earlyRight_.data();
 

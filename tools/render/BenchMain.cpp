@@ -6,7 +6,8 @@
 // and with the instance's construction back to back.
 // --instances N: N instances on one thread, each block passed through all of them in
 // turn as a host does with a chain of plug-ins; prints the cost per instance against
-// one instance alone (cache pressure shows up as the ratio).
+// one instance alone (cache pressure shows up as the ratio). --seconds S shortens the
+// 20 s runs and --scenario NAME picks one row, e.g. for a cache simulator.
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -117,18 +118,19 @@ Result runScenario(halcyra::host::Vst3Module& module, const Scenario& scenario,
     return {1e6 * cpu / seconds, 100.0 * cpu / seconds, 100.0 * worst, residentPerInstance};
 }
 
-int manyInstances(const std::string& plugin, int count) {
-    constexpr double kShortSeconds = 20.0;
+int manyInstances(const std::string& plugin, int count, double seconds, const std::string& only) {
     halcyra::host::Vst3Module module(plugin);
     const auto demo = halcyra::render::makeDemoSignal(kRate);
-    std::printf("halcyra-bench: %.0f s of the demo at %.0f Hz, blocks of %d, 1 and %d instances on one thread\n",
-                kShortSeconds, kRate, kBlock, count);
+    std::printf("halcyra-bench: %g s of the demo at %.0f Hz, blocks of %d, 1 and %d instances on one thread\n",
+                seconds, kRate, kBlock, count);
     for (const Scenario& s : scenarios()) {
-        const Result one = runScenario(module, s, demo, 1, kShortSeconds);
-        const Result many = runScenario(module, s, demo, count, kShortSeconds);
+        if (!only.empty() && only != s.name) continue;
+        const Result one = runScenario(module, s, demo, 1, seconds);
+        const Result many = runScenario(module, s, demo, count, seconds);
         std::printf("%-22s one: %6.2f %% of a core; %d: %6.2f %% each, %.2fx one\n", s.name, one.percentOfCore, count,
                     many.percentOfCore, many.percentOfCore / one.percentOfCore);
-        if (&s == &scenarios().front()) std::printf("%-22s %.0f KiB resident per instance\n", "", many.residentKiBPerInstance);
+        if (!only.empty() || &s == &scenarios().front())
+            std::printf("%-22s %.0f KiB resident per instance\n", "", many.residentKiBPerInstance);
     }
     return 0;
 }
@@ -218,16 +220,30 @@ int main(int argc, char** argv) {
         const auto dir = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
         const bool activation = argc > 1 && std::strcmp(argv[1], "--first-activation") == 0;
         const bool many = argc > 2 && std::strcmp(argv[1], "--instances") == 0;
-        const int pluginArg = activation ? 2 : many ? 3 : 1;
+        int pluginArg = activation ? 2 : many ? 3 : 1;
+        double seconds = 20.0;
+        std::string only;
+        while (many && argc > pluginArg + 1) {
+            if (std::strcmp(argv[pluginArg], "--seconds") == 0) {
+                seconds = std::atof(argv[pluginArg + 1]);
+            } else if (std::strcmp(argv[pluginArg], "--scenario") == 0) {
+                only = argv[pluginArg + 1];
+            } else {
+                break;
+            }
+            pluginArg += 2;
+        }
         const std::string plugin = argc > pluginArg ? argv[pluginArg] : (dir / "Halcyra.vst3").string();
         if (activation) return firstActivations(plugin);
         if (many) {
             const int count = std::atoi(argv[2]);
-            if (count < 1 || count > 256) {
-                std::fprintf(stderr, "usage: halcyra-bench [--instances N (1-256) | --first-activation] [PLUGIN]\n");
+            if (count < 1 || count > 256 || !(seconds > 0.0 && seconds <= 3600.0)) {
+                std::fprintf(stderr,
+                             "usage: halcyra-bench [--instances N (1-256) [--seconds S] [--scenario NAME] | "
+                             "--first-activation] [PLUGIN]\n");
                 return 2;
             }
-            return manyInstances(plugin, count);
+            return manyInstances(plugin, count, seconds, only);
         }
         halcyra::host::Vst3Module module(plugin);
         const auto demo = halcyra::render::makeDemoSignal(kRate);
