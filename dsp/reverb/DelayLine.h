@@ -72,6 +72,28 @@ public:
         if (++write_ == size_) write_ = 0;
     }
 
+    // What read(offset) returns over the next n steps, when each step ends in one
+    // push and n <= offset: those samples are all in the line already. Points into
+    // the line, or into `spill` (n long) when the run wraps.
+    const float* readRun(int offset, int n, float* spill) const {
+        int i = write_ - offset;
+        if (i < 0) i += size_;
+        if (i + n <= size_) return storage_.data() + i;
+        const int first = size_ - i;
+        std::copy_n(storage_.data() + i, first, spill);
+        std::copy_n(storage_.data(), n - first, spill + first);
+        return spill;
+    }
+
+    // n pushes at once.
+    void pushRun(const float* v, int n) {
+        const int first = std::min(n, size_ - write_);
+        std::copy_n(v, first, storage_.data() + write_);
+        std::copy_n(v + first, n - first, storage_.data());
+        write_ = n - first > 0 ? n - first : write_ + first;
+        if (write_ == size_) write_ = 0;
+    }
+
     // Fractional read position for a line of nominal length L, moved by `shift`
     // samples, brought into [0, capacity).
     float position(float nominal, float shift) const { return wrappedReadPosition(write_, size_, nominal, shift); }

@@ -45,6 +45,22 @@ bool storeControl(float& control, float value, float lo, float hi) {
     return true;
 }
 
+// The longest chunk whose plain plate reads and taps all lie in the lines before
+// the chunk (reads L - 1 back, the in-loop tap) or stay there until after it (the
+// output taps, read once the chunk has joined the lines).
+int plateRunLimit(const ReverbLengths& len) {
+    int limit = len.tankTapLeft[2];
+    for (int l : len.plateInput) limit = std::min(limit, l - 1);
+    constexpr int kTapSegment[6] = {kTankDelay1, kTankDelay2, kTankAllpass1, kTankDelay3, kTankDelay4, kTankAllpass2};
+    for (int seg : {kTankDelay1, kTankAllpass1, kTankDelay2, kTankDelay3, kTankAllpass2, kTankDelay4})
+        limit = std::min(limit, len.tank[seg] - 1);
+    for (int k = 0; k < 6; ++k) {
+        const int segment = len.tank[kTapSegment[k]];
+        limit = std::min({limit, segment - len.tankTapLeft[k], segment - len.tankTapRight[k]});
+    }
+    return std::max(1, limit);
+}
+
 int modulatedCapacity(int length, double maxExcursion) {
     // The headroom covers every excursion at ordinary rates; very high rates scale
     // the excursion past it, so the line grows with it.
@@ -59,8 +75,8 @@ void ReverbEngine::prepare(double sampleRate, int blockCapacity) {
     if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) sampleRate = 48000.0;
     fs_ = std::min(sampleRate, kMaxSampleRate);
     capacity_ = std::max(1, blockCapacity);
-    chunk_ = std::min(capacity_, kChunk);
     len_ = deriveReverbLengths(fs_);
+    chunk_ = std::min({capacity_, kChunk, plateRunLimit(len_)});
     sizeBuffers();
 
     k_.fdnFeed = static_cast<float>(kTankFeed * std::pow(2.0, 0.25));
@@ -83,6 +99,9 @@ void ReverbEngine::sizeBuffers() {
     };
     grow(feed_, capacity_);
     for (auto* v : {&fullFeed_, &tap3Feed_, &earlySum_, &earlyLeft_, &earlyRight_}) grow(*v, chunk_);
+    grow(tankWritten_, (kTankRunColumns - 1) * chunk_);
+    grow(tankSpill_, kTankSpillColumns * chunk_);
+    grow(fdnRows_, 8 * chunk_);
 
     earlyHistory_ = len_.earlyTapCapacity - 2;  // the largest tap offset
     grow(earlyTapLine_, earlyHistory_ + chunk_);

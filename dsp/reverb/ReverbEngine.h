@@ -83,6 +83,7 @@ private:
     // tails then read) its diffused feed.
     void renderFrontEnd(const float* input, int count, float* feed);
     void renderTails(int count, const float* feed, float* left, float* right);
+    void mixOutput(int count, const float* earlyLeft, const float* earlyRight, float* left, float* right);
 
     // Controls, kept across prepare and clear.
     float decayTime_ = 3.0f, lowDecayRatio_ = 1.3f, dampingFrequency_ = 4500.0f, highDecayRatio_ = 0.65f;
@@ -129,6 +130,11 @@ private:
     std::array<DelayLine, 4> plateInput_;
     std::array<DelayLine, 8> tank_;
     float tankFeedback_ = 0.0f, dampA_ = 0.0f, dampB_ = 0.0f;
+    // Chunk columns: the ten plain lines' writes; a spill column for each run that
+    // may wrap (the ten reads, the tap feeding the FDN, then the twelve output taps);
+    // the FDN outputs, one row of eight per sample.
+    static constexpr int kTankRunColumns = 11, kTankSpillColumns = kTankRunColumns + 12;
+    std::vector<float> tankWritten_, tankSpill_, fdnRows_;
 
     // Modulated FDN.
     std::array<CubicDelayLine, 6> fdnDelay_, fdnAllpass_;

@@ -23,21 +23,12 @@ constexpr float kFdnSign[6] = {1.0f, -1.0f, 1.0f, -1.0f, 1.0f, -1.0f};
 
 constexpr float kLeftNorm = 0.67018336f;
 constexpr float kRightNorm = 0.9735572f;
+// Output weights of the six tank taps, then the six FDN lines, summed in this order.
+constexpr float kMixLeft[12] = {-0.24764632f, 0.26880088f, 0.50718534f, 0.55442935f, 0.35461488f, -0.09837884f,
+                                0.065846235f, -0.10805824f, -0.13102943f, -0.07363253f, -0.38479432f, 0.016439976f};
+constexpr float kMixRight[12] = {-0.26423553f, 0.28680718f, 0.5411604f, 0.5915692f, 0.37836963f, -0.10496899f,
+                                 -0.009249815f, -0.21541397f, 0.01840649f, 0.010343603f, 0.054054365f, 0.032773074f};
 constexpr float kDecorrelatorGain = 0.4950912f;
-
-float guardedAllpass(DelayLine& line, int length, float gain, float in) {
-    const float r = line.read(length - 1);
-    const float v = in - gain * r;
-    line.push(finiteOrZero(v));
-    return gain * v + r;
-}
-
-// Plain delay: read before write, L - 1 samples from input to output.
-float guardedDelay(DelayLine& line, int length, float in) {
-    const float out = line.read(length - 1);
-    line.push(finiteOrZero(in));
-    return out;
-}
 
 // frac(offset + rate·Φ), formed in double so it stays smooth however large Φ grows.
 float cyclesAt(double offset, double rate, double position) {
@@ -282,11 +273,33 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
     const __m128 glideReadLane = _mm_castsi128_ps(_mm_setr_epi32(kLaneGlideRead % 4 == 0 ? -1 : 0, kLaneGlideRead % 4 == 1 ? -1 : 0,
                                                                  kLaneGlideRead % 4 == 2 ? -1 : 0, kLaneGlideRead % 4 == 3 ? -1 : 0));
 
+    // Plate tank. Every plain read of the chunk lies before the chunk (the chunk is
+    // never longer than the shortest such line), so those reads come from runs of the
+    // lines and the writes collect in columns that join the lines after the chunk.
+    enum TankRun : int { kRunInput = 0, kRunDelay1 = 4, kRunAllpass1, kRunDelay2, kRunDelay3, kRunAllpass2, kRunDelay4,
+                         kTankRuns, kRunInLoopTap = kTankRuns };
+    DelayLine* const runLine[kTankRuns] = {&plateInput_[0], &plateInput_[1], &plateInput_[2], &plateInput_[3],
+                                           &tank_[kTankDelay1], &tank_[kTankAllpass1], &tank_[kTankDelay2],
+                                           &tank_[kTankDelay3], &tank_[kTankAllpass2], &tank_[kTankDelay4]};
+    const int runLength[kTankRuns] = {L.plateInput[0], L.plateInput[1], L.plateInput[2], L.plateInput[3],
+                                      L.tank[kTankDelay1], L.tank[kTankAllpass1], L.tank[kTankDelay2],
+                                      L.tank[kTankDelay3], L.tank[kTankAllpass2], L.tank[kTankDelay4]};
+    const int stride = chunk_;
+    float* const spill = tankSpill_.data();  // a column for every run that wraps
+    float* const written = tankWritten_.data();
+    const float* read[kTankRuns + 1];
+    float* write[kTankRuns];
+    for (int r = 0; r < kTankRuns; ++r) {
+        read[r] = runLine[r]->readRun(runLength[r] - 1, count, spill + r * stride);
+        write[r] = written + r * stride;
+    }
+    // The left tap of the first allpass also feeds the FDN and glide line each sample.
+    read[kRunInLoopTap] = tank_[kTankAllpass1].readRun(L.tankTapLeft[2], count, spill + kRunInLoopTap * stride);
+    float* const fvRows = fdnRows_.data();  // the six FDN outputs of each sample, eight floats a row
+
     for (int i = 0; i < count; ++i) {
         const float g = gFeed[i];
         const float d = dFeed[i];
-        const float earlyL = earlyLeft[i];
-        const float earlyR = earlyRight[i];
 
         // --- oscillator ---
         phase = phase + c.oscIncrement;
@@ -320,13 +333,24 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
         }
 
         // --- plate tank ---
-        float tl[6], tr[6];
+        const float tapIntoFdn = read[kRunInLoopTap][i];
         {
+            // Allpass and delay steps over the runs: read before write, L - 1 samples apart.
+            const auto allpass = [&](int r, float gain, float in) {
+                const float delayed = read[r][i];
+                const float v = in - gain * delayed;
+                write[r][i] = finiteOrZero(v);
+                return gain * v + delayed;
+            };
+            const auto delay = [&](int r, float in) {
+                write[r][i] = finiteOrZero(in);
+                return read[r][i];
+            };
             float f = g * kTankFeedF + cross;
-            f = guardedAllpass(plateInput_[0], L.plateInput[0], 0.75f, f);
-            f = guardedAllpass(plateInput_[1], L.plateInput[1], 0.75f, f);
-            f = guardedAllpass(plateInput_[2], L.plateInput[2], 0.625f, f);
-            f = guardedAllpass(plateInput_[3], L.plateInput[3], 0.625f, f);
+            f = allpass(kRunInput + 0, 0.75f, f);
+            f = allpass(kRunInput + 1, 0.75f, f);
+            f = allpass(kRunInput + 2, 0.625f, f);
+            f = allpass(kRunInput + 3, 0.625f, f);
 
             const float gTank = c.gTank;
             const auto modulatedAllpass = [&](int seg, float sine, float in) {
@@ -339,23 +363,15 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
             };
 
             const float u = f + tankFeedback * gTank;
-            const float l = guardedDelay(tank_[kTankDelay1], L.tank[kTankDelay1], modulatedAllpass(kTankModAllpass1, sines[kModTank1], u));
+            const float l = delay(kRunDelay1, modulatedAllpass(kTankModAllpass1, sines[kModTank1], u));
             dampA = dampA + kc.oneMinusDamp * (l - dampA);
             const float z = (l + c.tankBlend * (dampA - l)) * gTank;
-            const float o = guardedDelay(tank_[kTankDelay2], L.tank[kTankDelay2],
-                                         guardedAllpass(tank_[kTankAllpass1], L.tank[kTankAllpass1], 0.5f, z));
+            const float o = delay(kRunDelay2, allpass(kRunAllpass1, 0.5f, z));
 
-            const float t = guardedDelay(tank_[kTankDelay3], L.tank[kTankDelay3], modulatedAllpass(kTankModAllpass2, sines[kModTank2], o + f));
+            const float t = delay(kRunDelay3, modulatedAllpass(kTankModAllpass2, sines[kModTank2], o + f));
             dampB = dampB + kc.oneMinusDamp * (t - dampB);
             const float z2 = (t + c.tankBlend * (dampB - t)) * gTank;
-            tankFeedback = guardedDelay(tank_[kTankDelay4], L.tank[kTankDelay4],
-                                        guardedAllpass(tank_[kTankAllpass2], L.tank[kTankAllpass2], 0.5f, z2));
-
-            constexpr int kTapSegment[6] = {kTankDelay1, kTankDelay2, kTankAllpass1, kTankDelay3, kTankDelay4, kTankAllpass2};
-            for (int k = 0; k < 6; ++k) {
-                tl[k] = tank_[kTapSegment[k]].tap(L.tankTapLeft[k]);
-                tr[k] = tank_[kTapSegment[k]].tap(L.tankTapRight[k]);
-            }
+            tankFeedback = delay(kRunDelay4, allpass(kRunAllpass2, 0.5f, z2));
         }
 
         // --- modulated FDN ---
@@ -405,28 +421,20 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
         // --- cross-feed and write-back ---
         const float J = c.crossJ, K = c.crossK;
         cross = K * fdnOut + J * glideTap;
-        const float fdnIn = K * glideTap + J * tl[2] + g * kc.fdnFeed;
+        const float fdnIn = K * glideTap + J * tapIntoFdn + g * kc.fdnFeed;
         alignas(16) float fdnWrite[kFdnLanes];
         for (int h = 0; h < kFdnLanes; h += 4)
             _mm_store_ps(fdnWrite + h, finiteOrZero4(_mm_add_ps(_mm_set1_ps(fdnIn), _mm_load_ps(fy + h))));
         for (int j = 0; j < 6; ++j) fdnDelay_[j].push(fdnWrite[j]);
-        glideLine_.push(finiteOrZero(K * tl[2] + J * fdnOut + d * kc.glideFeed + glideFeedback));
+        glideLine_.push(finiteOrZero(K * tapIntoFdn + J * fdnOut + d * kc.glideFeed + glideFeedback));
         for (CubicLanes4& q : cubicLanes) q.advance();
 
-        // --- output ---
-        const float outL =
-            kLeftNorm * (-0.24764632f * tl[0] + 0.26880088f * tl[1] + 0.50718534f * tl[2] + 0.55442935f * tl[3] +
-                         0.35461488f * tl[4] - 0.09837884f * tl[5] + 0.065846235f * fv[0] - 0.10805824f * fv[1] -
-                         0.13102943f * fv[2] - 0.07363253f * fv[3] - 0.38479432f * fv[4] + 0.016439976f * fv[5]) +
-            earlyL;
-        const float outR =
-            kRightNorm * (-0.26423553f * tr[0] + 0.28680718f * tr[1] + 0.5411604f * tr[2] + 0.5915692f * tr[3] +
-                          0.37836963f * tr[4] - 0.10496899f * tr[5] - 0.009249815f * fv[0] - 0.21541397f * fv[1] +
-                          0.01840649f * fv[2] + 0.010343603f * fv[3] + 0.054054365f * fv[4] + 0.032773074f * fv[5]) +
-            earlyR;
-        left[i] = finiteOrZero(outL);
-        right[i] = finiteOrZero(outR);
+        _mm_store_ps(fvRows + 8 * i, _mm_load_ps(fv));
+        _mm_store_ps(fvRows + 8 * i + 4, _mm_load_ps(fv + 4));
     }
+
+    for (int r = 0; r < kTankRuns; ++r) runLine[r]->pushRun(write[r], count);
+    mixOutput(count, earlyLeft, earlyRight, left, right);
 
     std::copy_n(fdnLow, 6, fdnLow_.begin());
     std::copy_n(fdnMid, 6, fdnMid_.begin());
@@ -439,6 +447,59 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
     glideLow_ = glideLow;
     glideHigh_ = glideHigh;
     crossState_ = cross;
+}
+
+// The stereo sum of a chunk, four samples at a time: the tank taps (read back from
+// the lines once the chunk has joined them), the FDN outputs and the early part.
+void ReverbEngine::mixOutput(int count, const float* earlyLeft, const float* earlyRight, float* left, float* right) {
+    constexpr int kTapSegment[6] = {kTankDelay1, kTankDelay2, kTankAllpass1, kTankDelay3, kTankDelay4, kTankAllpass2};
+    float* const spill = tankSpill_.data() + kTankRunColumns * chunk_;
+    const float* tapLeft[6];
+    const float* tapRight[6];
+    for (int k = 0; k < 6; ++k) {
+        const DelayLine& line = tank_[kTapSegment[k]];
+        tapLeft[k] = line.readRun(len_.tankTapLeft[k] + count, count, spill + k * chunk_);
+        tapRight[k] = line.readRun(len_.tankTapRight[k] + count, count, spill + (6 + k) * chunk_);
+    }
+    const float* rows = fdnRows_.data();
+
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const float* row = rows + 8 * i;
+        __m128 f0 = _mm_load_ps(row), f1 = _mm_load_ps(row + 8), f2 = _mm_load_ps(row + 16), f3 = _mm_load_ps(row + 24);
+        __m128 f4 = _mm_load_ps(row + 4), f5 = _mm_load_ps(row + 12), f6 = _mm_load_ps(row + 20), f7 = _mm_load_ps(row + 28);
+        _MM_TRANSPOSE4_PS(f0, f1, f2, f3);
+        _MM_TRANSPOSE4_PS(f4, f5, f6, f7);
+        const __m128 fdn[6] = {f0, f1, f2, f3, f4, f5};
+        __m128 sumL = _mm_mul_ps(_mm_set1_ps(kMixLeft[0]), _mm_loadu_ps(tapLeft[0] + i));
+        __m128 sumR = _mm_mul_ps(_mm_set1_ps(kMixRight[0]), _mm_loadu_ps(tapRight[0] + i));
+        for (int k = 1; k < 6; ++k) {
+            sumL = _mm_add_ps(sumL, _mm_mul_ps(_mm_set1_ps(kMixLeft[k]), _mm_loadu_ps(tapLeft[k] + i)));
+            sumR = _mm_add_ps(sumR, _mm_mul_ps(_mm_set1_ps(kMixRight[k]), _mm_loadu_ps(tapRight[k] + i)));
+        }
+        for (int k = 0; k < 6; ++k) {
+            sumL = _mm_add_ps(sumL, _mm_mul_ps(_mm_set1_ps(kMixLeft[6 + k]), fdn[k]));
+            sumR = _mm_add_ps(sumR, _mm_mul_ps(_mm_set1_ps(kMixRight[6 + k]), fdn[k]));
+        }
+        const __m128 outL = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(kLeftNorm), sumL), _mm_loadu_ps(earlyLeft + i));
+        const __m128 outR = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(kRightNorm), sumR), _mm_loadu_ps(earlyRight + i));
+        _mm_storeu_ps(left + i, finiteOrZero4(outL));
+        _mm_storeu_ps(right + i, finiteOrZero4(outR));
+    }
+    for (; i < count; ++i) {
+        const float* fdn = rows + 8 * i;
+        float sumL = kMixLeft[0] * tapLeft[0][i], sumR = kMixRight[0] * tapRight[0][i];
+        for (int k = 1; k < 6; ++k) {
+            sumL = sumL + kMixLeft[k] * tapLeft[k][i];
+            sumR = sumR + kMixRight[k] * tapRight[k][i];
+        }
+        for (int k = 0; k < 6; ++k) {
+            sumL = sumL + kMixLeft[6 + k] * fdn[k];
+            sumR = sumR + kMixRight[6 + k] * fdn[k];
+        }
+        left[i] = finiteOrZero(kLeftNorm * sumL + earlyLeft[i]);
+        right[i] = finiteOrZero(kRightNorm * sumR + earlyRight[i]);
+    }
 }
 
 }  // namespace halcyra

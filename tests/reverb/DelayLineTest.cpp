@@ -80,6 +80,31 @@ TEST(DelayLine, InPlaceAllpassMatchesSampleBySample) {
     }
 }
 
+// A run read ahead and pushed at once equals reading and pushing step by step,
+// whether or not the run wraps, for every write position.
+TEST(DelayLine, RunsMatchReadsAndPushesStepByStep) {
+    constexpr int kSize = 11;
+    for (int start = 0; start < kSize; ++start)
+        for (int offset : {3, 7, 10})
+            for (int n = 1; n <= offset; ++n) {
+                DelayLine runs = lineOf(kSize), steps = lineOf(kSize);
+                for (int i = 0; i < start; ++i) {
+                    runs.push(-1.0f - static_cast<float>(i));
+                    steps.push(-1.0f - static_cast<float>(i));
+                }
+                float spill[kSize], fresh[kSize];
+                const float* run = runs.readRun(offset, n, spill);
+                for (int i = 0; i < n; ++i) {
+                    fresh[i] = 100.0f + static_cast<float>(i);
+                    ASSERT_EQ(run[i], steps.read(offset)) << start << " " << offset << " " << n << " " << i;
+                    steps.push(fresh[i]);
+                }
+                runs.pushRun(fresh, n);
+                ASSERT_EQ(runs.writeIndex(), steps.writeIndex());
+                for (int k = 0; k < kSize; ++k) ASSERT_EQ(runs.read(k), steps.read(k)) << k;
+            }
+}
+
 // The four-lane reads of mirrored lines against the plain line's position and
 // Catmull-Rom read: same bits, at every write position (the lanes advance by
 // themselves), across both wraps, for a position rounding up to the capacity,
