@@ -1,5 +1,6 @@
 -- Halcyra.lv2 in Ardour 7, headless: a mono and a stereo track, parameters set,
--- export, save, reopen with the values restored, factory presets listed.
+-- export, save, reopen with the values restored, factory presets listed, and one
+-- of them loaded through Ardour's own preset loading.
 local dir = os.getenv("HALCYRA_SESSION_DIR")
 local wanted = { [2] = 0.4, [1] = 35.0, [10] = 2.0, [11] = -3.0 }  -- Size, Mix, Events, Output
 local failures = 0
@@ -45,6 +46,19 @@ for name, _ in pairs(uris) do
     local got = ARDOUR.LuaAPI.get_processor_param(proc, index, true)
     check(math.abs(got - value) < 1e-4, string.format("%s: parameter %d restored (%g, wanted %g)", name, index, got, value))
   end
+end
+
+-- "Storm" from the preset menu: Preset 4, Size 0.784946; Mix stays.
+local proc = s:route_by_name("Stereo"):nth_plugin(0)
+local plugin = proc:to_insert():plugin(0)
+local storm = nil
+for record in plugin:get_info():get_presets(false):iter() do
+  if record.label == "Storm" then storm = record end
+end
+check(storm ~= nil and plugin:load_preset(storm), "Stereo: factory preset \"Storm\" loaded")
+for index, value in pairs({ [7] = 4.0, [2] = 0.784946, [1] = 35.0 }) do
+  local got = ARDOUR.LuaAPI.get_processor_param(proc, index, true)
+  check(math.abs(got - value) < 1e-4, string.format("Stereo: after the preset, parameter %d is %g (wanted %g)", index, got, value))
 end
 close_session()
 print(failures == 0 and "ardour check: all passed" or ("ardour check: " .. failures .. " failed"))
