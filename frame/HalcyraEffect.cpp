@@ -282,8 +282,11 @@ tresult HalcyraEffect::restoreState(IBStream* state) {
     const RestoreResult result = applyStateChunk(chunk, plugin_.parameters());
     if (result.bypass) bypass_.store(*result.bypass, std::memory_order_relaxed);
     // The controller reads the same store, so it already shows the restored values;
-    // the host and an open view still need telling, even after a short stream.
-    if (result.valuesRead > 0 || result.bypass) notifyHostOfRestoredValues();
+    // an open view still needs telling, even after a short stream. The host is not
+    // called back: it asked for this restore and reads the values afterwards, and some
+    // hold their processing lock around setState (Ardour 7.3 loading a preset file
+    // waits forever on restartComponent from here).
+    if (result.valuesRead > 0 || result.bypass) parameterEditor_.refreshView();
     // A stream without a readable bypass flag (too short, or cut so that value bytes
     // sit where the flag belongs) keeps what it did hold but is not a complete state,
     // and the host hears so.
@@ -297,11 +300,6 @@ tresult PLUGIN_API HalcyraEffect::setState(IBStream* state) {
 tresult PLUGIN_API HalcyraEffect::setComponentState(IBStream* state) {
     // Same object, same store: restoring twice is the same as once.
     return guarded([&]() -> tresult { return restoreState(state); });
-}
-
-void HalcyraEffect::notifyHostOfRestoredValues() {
-    if (componentHandler) componentHandler->restartComponent(kParamValuesChanged);
-    parameterEditor_.refreshView();
 }
 
 // --- Parameters ---------------------------------------------------------------------

@@ -114,7 +114,6 @@ private:
     void applyParameterChanges(Steinberg::Vst::IParameterChanges* changes);
     template <typename Sample>
     void renderBlock(Sample* const* in, int numIn, Sample* const* out, int numOut, int frames, double tempo);
-    void notifyHostOfRestoredValues();
     tresult restoreState(Steinberg::IBStream* state);
 
     HalcyraPlugin plugin_;

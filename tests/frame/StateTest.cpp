@@ -72,10 +72,9 @@ TEST(State, RestoreSnapsClampsAndUpdatesTheControllerSide) {
     EXPECT_DOUBLE_EQ(plainValue(*p, 1), 42.5);
     EXPECT_DOUBLE_EQ(plainValue(*p, 18), 0.3);
     EXPECT_EQ(p->controller()->getParamNormalized(kBypassId), 1.0);
-    const auto& events = p->handlerLog().events();
-    ASSERT_FALSE(events.empty());
-    EXPECT_EQ(events.back().kind, HandlerEvent::Restart);
-    EXPECT_TRUE(events.back().flags & kParamValuesChanged);
+    // A restore the host asked for never calls back into the host, which may hold its
+    // own locks around setState.
+    for (const auto& e : p->handlerLog().events()) EXPECT_NE(e.kind, HandlerEvent::Restart);
 }
 
 TEST(State, NonFiniteEntriesLeaveTheirParametersAlone) {
