@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <future>
 #include <optional>
+#include <system_error>
 
 #include "dsp/stars/BandLoudness.h"
 #include "dsp/stars/HrirSource.h"
@@ -78,37 +80,55 @@ bool HrirSet::build(const HrirSource& source, double sampleRate, int maxTaps, bo
         convert ? static_cast<int>(std::ceil(static_cast<float>(source.length) * (rate / sourceRate))) : source.length;
     const int taps = std::min(maxTaps, std::max(1, length));
 
-    std::optional<ResponseResampler> resampler;
+    const auto fromRate = static_cast<std::uint32_t>(sourceRate), toRate = static_cast<std::uint32_t>(rate);
     float level = 1.0f;
     if (convert) {
-        resampler.emplace(static_cast<std::uint32_t>(sourceRate), static_cast<std::uint32_t>(rate));
         // The reader re-levels a converted set so that its reference pair keeps energy 2.
+        ResponseResampler resampler(fromRate, toRate);
         std::vector<float> reference(2 * static_cast<std::size_t>(length));
-        resampler->convert(source.levelReference.data(), source.length, reference.data(), length);
-        resampler->convert(source.levelReference.data() + source.length, source.length, reference.data() + length,
-                           length);
+        resampler.convert(source.levelReference.data(), source.length, reference.data(), length);
+        resampler.convert(source.levelReference.data() + source.length, source.length, reference.data() + length,
+                          length);
         double energy = 0.0;
         for (float v : reference) energy += static_cast<double>(v) * v;
         if (energy > 0.0 && std::isfinite(energy)) level = static_cast<float>(std::sqrt(2.0 / energy));
     }
 
     std::vector<HrirPair> pairs(static_cast<std::size_t>(source.count));
-    for (int i = 0; i < source.count; ++i) {
-        HrirPair& pair = pairs[static_cast<std::size_t>(i)];
-        pair.left.resize(static_cast<std::size_t>(taps));
-        pair.right.resize(static_cast<std::size_t>(taps));
-        if (convert) {
-            resampler->convert(source.leftRow(i), source.length, pair.left.data(), taps);
-            resampler->convert(source.rightRow(i), source.length, pair.right.data(), taps);
-            for (float& t : pair.left) t *= level;
-            for (float& t : pair.right) t *= level;
-        } else {
-            std::copy_n(source.leftRow(i), taps, pair.left.begin());
-            std::copy_n(source.rightRow(i), taps, pair.right.begin());
+    const auto fill = [&](int begin, int end) {
+        std::optional<ResponseResampler> resampler;
+        if (convert) resampler.emplace(fromRate, toRate);
+        for (int i = begin; i < end; ++i) {
+            HrirPair& pair = pairs[static_cast<std::size_t>(i)];
+            pair.left.resize(static_cast<std::size_t>(taps));
+            pair.right.resize(static_cast<std::size_t>(taps));
+            if (convert) {
+                resampler->convert(source.leftRow(i), source.length, pair.left.data(), taps);
+                resampler->convert(source.rightRow(i), source.length, pair.right.data(), taps);
+                for (float& t : pair.left) t *= level;
+                for (float& t : pair.right) t *= level;
+            } else {
+                std::copy_n(source.leftRow(i), taps, pair.left.begin());
+                std::copy_n(source.rightRow(i), taps, pair.right.begin());
+            }
+            pair.leftDelay = usableDelay(source.leftDelay[static_cast<std::size_t>(i)]);
+            pair.rightDelay = usableDelay(source.rightDelay[static_cast<std::size_t>(i)]);
         }
-        pair.leftDelay = usableDelay(source.leftDelay[static_cast<std::size_t>(i)]);
-        pair.rightDelay = usableDelay(source.rightDelay[static_cast<std::size_t>(i)]);
+    };
+    // Converting is most of the work and every pair is converted on its own: a second
+    // thread takes half of them (the host waits for the activation, often on an idle
+    // core). Declared after what it writes, so an exception here waits for it first.
+    const int half = convert ? source.count / 2 : 0;
+    std::future<void> helper;
+    if (half > 0) {
+        try {
+            helper = std::async(std::launch::async, fill, 0, half);
+        } catch (const std::system_error&) {
+            fill(0, half);  // no thread to be had: convert them here
+        }
     }
+    fill(half, source.count);
+    if (helper.valid()) helper.get();
 
     if (normalise) normaliseToMedianLoudness(pairs, sampleRate);
     pairs_ = std::make_shared<const std::vector<HrirPair>>(std::move(pairs));

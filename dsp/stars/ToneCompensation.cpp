@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+#include <mutex>
 #include <vector>
 
 #include "dsp/stars/BandLoudness.h"
@@ -35,8 +37,9 @@ ShelfCoefficients toneShelf(double gainDb, double sampleRate) {
             static_cast<float>(a1 / a0), static_cast<float>(a2 / a0)};
 }
 
-void ToneCompensation::prepare(double sampleRate) {
-    if (sampleRate == sampleRate_) return;
+namespace {
+
+void measureTable(double sampleRate, double* table) {
     const int n = std::max(2048, static_cast<int>(0.15 * sampleRate));
     std::vector<float> burst(static_cast<std::size_t>(n)), shelved(static_cast<std::size_t>(n));
     std::uint32_t x = 19088743u;
@@ -49,10 +52,10 @@ void ToneCompensation::prepare(double sampleRate) {
     }
     const BandLoudnessMeter loudness(sampleRate);
     const double dry = loudness(burst.data(), n);
-    for (int j = 0; j < kEntries; ++j) {
+    for (int j = 0; j < ToneCompensation::kEntries; ++j) {
         const ShelfCoefficients c = toneShelf((j / 8.0 - 0.5) * 12.0, sampleRate);
         if (c.b0 == 1.0f && c.b1 == 0.0f && c.b2 == 0.0f && c.a1 == 0.0f && c.a2 == 0.0f) {
-            table_[j] = 0.0;  // the flat shelf passes the burst unchanged
+            table[j] = 0.0;  // the flat shelf passes the burst unchanged
             continue;
         }
         double z1 = 0.0, z2 = 0.0;
@@ -64,8 +67,39 @@ void ToneCompensation::prepare(double sampleRate) {
             shelved[static_cast<std::size_t>(i)] = static_cast<float>(out);
         }
         const double wet = loudness(shelved.data(), n);
-        table_[j] = dry > 0.0 && wet > 0.0 ? 40.0 * std::log10(dry / wet) : 0.0;
+        table[j] = dry > 0.0 && wet > 0.0 ? 40.0 * std::log10(dry / wet) : 0.0;
     }
+}
+
+struct MeasuredTable {
+    bool used = false;
+    double sampleRate = 0.0;
+    double table[ToneCompensation::kEntries] = {};
+};
+
+}  // namespace
+
+void ToneCompensation::prepare(double sampleRate) {
+    if (sampleRate == sampleRate_) return;
+    // Every voice of every instance at a rate uses the same table: measure it once per
+    // rate and process. Plain data, so nothing here is torn down at exit.
+    static std::mutex mutex;
+    static MeasuredTable measured[4];
+    static std::size_t next = 0;
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const MeasuredTable& m : measured) {
+        if (m.used && m.sampleRate == sampleRate) {
+            std::copy_n(m.table, kEntries, table_);
+            sampleRate_ = sampleRate;
+            return;
+        }
+    }
+    measureTable(sampleRate, table_);
+    MeasuredTable& slot = measured[next];
+    next = (next + 1) % std::size(measured);
+    slot.used = true;
+    slot.sampleRate = sampleRate;
+    std::copy_n(table_, kEntries, slot.table);
     // Only now: if an allocation above failed, the next prepare tries again.
     sampleRate_ = sampleRate;
 }

@@ -20,8 +20,9 @@ class ToneCompensation {
 public:
     static constexpr int kEntries = 9;
 
-    // Allocates a scratch burst; call at prepare only. Does nothing when the
-    // rate is unchanged.
+    // Allocates a scratch burst the first time a rate is met in the process (later
+    // instances copy that table); call at prepare only. Does nothing when the rate is
+    // unchanged. Thread-safe.
     void prepare(double sampleRate);
 
     // Loudness compensation in dB for a tone 0..1, linearly interpolated.

@@ -3,11 +3,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "dsp/stars/BandLoudness.h"
 #include "dsp/stars/EmbeddedKemar.h"
 #include "dsp/stars/HrirSet.h"
+#include "dsp/stars/HrirSetCache.h"
 
 namespace halcyra {
 namespace {
@@ -98,6 +100,37 @@ TEST(HrirSet, EqualsTheReadersOwnConversionAtEveryRate) {
         ASSERT_GT(energy2, 0.0);
         EXPECT_LT(10.0 * std::log10(error2 / energy2 + 1e-30), -100.0) << sr;
     }
+}
+
+// The process-wide cache hands out what a direct build makes, whether the build finds
+// the measurements being read ahead on another thread, kept, or dropped and read again.
+TEST(HrirSet, CachedBuildsEqualADirectBuild) {
+    const int count = 6;
+    const Directions dirs(count);
+    HrirSet direct;
+    ASSERT_TRUE(direct.build(kemarSofaData(), kemarSofaSize(), 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
+    const auto expectEqual = [&](const HrirSet& set) {
+        ASSERT_TRUE(set.loaded());
+        ASSERT_EQ(set.size(), count);
+        EXPECT_EQ(set.taps(), direct.taps());
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(set.pair(i).left, direct.pair(i).left) << i;
+            EXPECT_EQ(set.pair(i).right, direct.pair(i).right) << i;
+            EXPECT_EQ(set.pair(i).leftDelay, direct.pair(i).leftDelay) << i;
+        }
+    };
+    releaseKemarCache();
+    std::thread ahead([&] { readKemarSource(count, dirs.az.data(), dirs.el.data()); });
+    HrirSet whileReading, kept, reread;
+    EXPECT_TRUE(buildKemarHrirSet(whileReading, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
+    ahead.join();
+    expectEqual(whileReading);
+    EXPECT_TRUE(buildKemarHrirSet(kept, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
+    expectEqual(kept);
+    releaseKemarCache();
+    EXPECT_TRUE(buildKemarHrirSet(reread, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
+    expectEqual(reread);
+    expectEqual(whileReading);  // sets handed out outlive the cache
 }
 
 TEST(HrirSet, RejectsMissingOrBrokenData) {
