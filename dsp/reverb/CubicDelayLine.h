@@ -59,26 +59,28 @@ public:
     }
 
 private:
+    friend class CubicLanes4;
+
     std::vector<float> storage_;
     int size_ = 0;
     int write_ = 0;
 };
 
-// Four lines read side by side, each lane rounding exactly like the scalar
-// readCubic(position(nominal, shift)). Sizes, write positions and storage are
-// gathered once; advance() must follow each sample's pushes to the four lines (a
-// line may sit in two lanes; it is still pushed once and advanced once per lane).
+// Four lines read and written side by side, each lane rounding exactly like the
+// scalar readCubic(position(nominal, shift)) and writing like push(). Sizes, write
+// positions and storage are gathered once; while a lane set is in use it owns the
+// write positions: write() then advance() once per sample, finish() hands the
+// positions back. A line may sit in two lanes; only one of them writes it.
 class CubicLanes4 {
 public:
-    explicit CubicLanes4(const CubicDelayLine* const* lines) {
+    explicit CubicLanes4(CubicDelayLine* const* lines) {
         for (int k = 0; k < 4; ++k) {
             line_[k] = lines[k];
-            window_[k] = lines[k]->window(0);
+            data_[k] = lines[k]->storage_.data();
         }
-        sizeI_ = _mm_set_epi32(lines[3]->capacity(), lines[2]->capacity(), lines[1]->capacity(), lines[0]->capacity());
+        sizeI_ = _mm_set_epi32(lines[3]->size_, lines[2]->size_, lines[1]->size_, lines[0]->size_);
         size_ = _mm_cvtepi32_ps(sizeI_);
-        write_ = _mm_cvtepi32_ps(
-            _mm_set_epi32(lines[3]->writeIndex(), lines[2]->writeIndex(), lines[1]->writeIndex(), lines[0]->writeIndex()));
+        write_ = _mm_cvtepi32_ps(_mm_set_epi32(lines[3]->write_, lines[2]->write_, lines[1]->write_, lines[0]->write_));
     }
 
     __m128 read(__m128 nominal, __m128 shift) const {
@@ -99,10 +101,10 @@ public:
         const __m128 x = _mm_sub_ps(p, _mm_cvtepi32_ps(i));
         i = _mm_sub_epi32(i, _mm_andnot_si128(_mm_cmplt_epi32(i, sizeI_), sizeI_));
         // One window per line, transposed into one vector per window position.
-        __m128 ym1 = _mm_loadu_ps(window_[0] + _mm_cvtsi128_si32(i));
-        __m128 y0 = _mm_loadu_ps(window_[1] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 1)));
-        __m128 y1 = _mm_loadu_ps(window_[2] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 2)));
-        __m128 y2 = _mm_loadu_ps(window_[3] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 3)));
+        __m128 ym1 = _mm_loadu_ps(data_[0] + _mm_cvtsi128_si32(i));
+        __m128 y0 = _mm_loadu_ps(data_[1] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 1)));
+        __m128 y1 = _mm_loadu_ps(data_[2] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 2)));
+        __m128 y2 = _mm_loadu_ps(data_[3] + _mm_cvtsi128_si32(_mm_shuffle_epi32(i, 3)));
         _MM_TRANSPOSE4_PS(ym1, y0, y1, y2);
 
         const auto k = [](float v) { return _mm_set1_ps(v); };
@@ -115,9 +117,38 @@ public:
         return _mm_add_ps(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(_mm_add_ps(_mm_mul_ps(c3, x), c2), x), c1), x), y0);
     }
 
+    // values[k] becomes the newest sample of line k for each lane k set in Lanes.
+    template <int Lanes>
+    void write(const float* values) {
+        const __m128i w = _mm_cvttps_epi32(write_);
+        alignas(16) int at[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), w);
+        constexpr int kFront = CubicDelayLine::kFront;
+        for (int k = 0; k < 4; ++k)
+            if (Lanes & (1 << k)) data_[k][kFront + at[k]] = values[k];
+        // The guard copies: near either end of a line only.
+        const __m128i nearEnd = _mm_or_si128(_mm_cmplt_epi32(w, _mm_set1_epi32(CubicDelayLine::kBack)),
+                                             _mm_cmpeq_epi32(w, _mm_sub_epi32(sizeI_, _mm_set1_epi32(1))));
+        if ((_mm_movemask_ps(_mm_castsi128_ps(nearEnd)) & Lanes) == 0) [[likely]]
+            return;
+        for (int k = 0; k < 4; ++k) {
+            if (!(Lanes & (1 << k))) continue;
+            float* s = data_[k] + kFront;
+            const int size = line_[k]->size_;
+            if (at[k] < CubicDelayLine::kBack) s[size + at[k]] = values[k];
+            if (at[k] == size - 1) s[-1] = values[k];
+        }
+    }
+
     void advance() {
         const __m128 next = _mm_add_ps(write_, _mm_set1_ps(1.0f));
         write_ = select(_mm_cmpge_ps(next, size_), _mm_sub_ps(next, size_), next);
+    }
+
+    void finish() const {
+        alignas(16) int at[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm_cvttps_epi32(write_));
+        for (int k = 0; k < 4; ++k) line_[k]->write_ = at[k];
     }
 
 private:
@@ -125,16 +156,19 @@ private:
 
     __m128 readOneByOne(__m128 nominal, __m128 shift) const {
         alignas(16) float n[4], s[4], out[4];
+        alignas(16) int at[4];
         _mm_store_ps(n, nominal);
         _mm_store_ps(s, shift);
-        for (int k = 0; k < 4; ++k) out[k] = line_[k]->readCubic(line_[k]->position(n[k], s[k]));
+        _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm_cvttps_epi32(write_));
+        for (int k = 0; k < 4; ++k)
+            out[k] = line_[k]->readCubic(wrappedReadPosition(at[k], line_[k]->size_, n[k], s[k]));
         return _mm_load_ps(out);
     }
 
     __m128 size_, write_;  // write positions as floats: exact below 2^24 samples
     __m128i sizeI_;
-    const float* window_[4];
-    const CubicDelayLine* line_[4];
+    float* data_[4];
+    CubicDelayLine* line_[4];
 };
 
 }  // namespace halcyra

@@ -235,7 +235,7 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
     enum CubicLane : int { kLaneFdnDelay = 0, kLaneFdnAllpass = 6, kLaneGlideRead = 12, kLaneGlideLoop = 13,
                            kLaneGlideTap = 14, kCubicLanes = 16 };
     static constexpr PhaseTable phases{};
-    const CubicDelayLine* lines[kCubicLanes];
+    CubicDelayLine* lines[kCubicLanes];
     alignas(16) float nominal[kCubicLanes], excursion[kCubicLanes];
     for (int j = 0; j < 6; ++j) {
         lines[kLaneFdnDelay + j] = &fdnDelay_[j];
@@ -377,7 +377,9 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
         // --- modulated FDN ---
         // Two vectors of four lines, the last two lanes idle; each lane rounds like
         // the scalar form.
-        alignas(16) float fv[kFdnLanes], fa[kFdnLanes], fy[kFdnLanes], apIn[kFdnLanes], apWrite[kFdnLanes];
+        alignas(16) float fv[kFdnLanes], fa[kFdnLanes], fy[kFdnLanes], apIn[kFdnLanes];
+        // Each line's new sample in its cubic lane; 14 and 15 repeat lines 12 and 13.
+        alignas(16) float pushed[kCubicLanes];
         for (int h = 0; h < kFdnLanes; h += 4) {
             const __m128 v = _mm_mul_ps(_mm_load_ps(cubic + kLaneFdnDelay + h), _mm_load_ps(fdnLive + h));
             __m128 lo = _mm_load_ps(fdnLow + h), mid = _mm_load_ps(fdnMid + h);
@@ -396,10 +398,14 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
         for (int h = 0; h < kFdnLanes; h += 4) {
             const __m128 r = _mm_loadu_ps(cubic + kLaneFdnAllpass + h);  // lane 6: not 16-byte aligned
             const __m128 o = _mm_sub_ps(_mm_load_ps(apIn + h), _mm_mul_ps(apGain, r));
-            _mm_store_ps(apWrite + h, finiteOrZero4(_mm_mul_ps(o, _mm_load_ps(gAp + h))));
+            const __m128 apWrite = finiteOrZero4(_mm_mul_ps(o, _mm_load_ps(gAp + h)));
+            if (h == 0) {
+                _mm_storeu_ps(pushed + kLaneFdnAllpass, apWrite);
+            } else {
+                _mm_storel_pi(reinterpret_cast<__m64*>(pushed + kLaneFdnAllpass + 4), apWrite);  // lanes 6, 7 idle
+            }
             _mm_store_ps(fy + h, _mm_add_ps(_mm_mul_ps(apGain, o), r));
         }
-        for (int k = 0; k < 6; ++k) fdnAllpass_[k].push(apWrite[k]);
 
         // --- glide line ---
         float glideTap, glideFeedback;
@@ -412,7 +418,7 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
 
             const float r = cubic[kLaneGlideLoop];
             t = t - 0.4f * r;
-            glideLoop_.push(finiteOrZero(t));
+            pushed[kLaneGlideLoop] = finiteOrZero(t);
             glideFeedback = (0.4f * t + r) * 0.84f;
 
             glideTap = cubic[kLaneGlideTap] * c.glideTapGain;
@@ -422,17 +428,23 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
         const float J = c.crossJ, K = c.crossK;
         cross = K * fdnOut + J * glideTap;
         const float fdnIn = K * glideTap + J * tapIntoFdn + g * kc.fdnFeed;
-        alignas(16) float fdnWrite[kFdnLanes];
-        for (int h = 0; h < kFdnLanes; h += 4)
-            _mm_store_ps(fdnWrite + h, finiteOrZero4(_mm_add_ps(_mm_set1_ps(fdnIn), _mm_load_ps(fy + h))));
-        for (int j = 0; j < 6; ++j) fdnDelay_[j].push(fdnWrite[j]);
-        glideLine_.push(finiteOrZero(K * tapIntoFdn + J * fdnOut + d * kc.glideFeed + glideFeedback));
+        _mm_store_ps(pushed + kLaneFdnDelay, finiteOrZero4(_mm_add_ps(_mm_set1_ps(fdnIn), _mm_load_ps(fy))));
+        _mm_storel_pi(reinterpret_cast<__m64*>(pushed + kLaneFdnDelay + 4),
+                      finiteOrZero4(_mm_add_ps(_mm_set1_ps(fdnIn), _mm_load_ps(fy + 4))));
+        pushed[kLaneGlideRead] = finiteOrZero(K * tapIntoFdn + J * fdnOut + d * kc.glideFeed + glideFeedback);
+        static_assert(kLaneFdnDelay == 0 && kLaneFdnAllpass == 6 && kLaneGlideRead == 12 && kLaneGlideLoop == 13,
+                      "lane masks below");
+        cubicLanes[0].write<0b1111>(pushed);
+        cubicLanes[1].write<0b1111>(pushed + 4);
+        cubicLanes[2].write<0b1111>(pushed + 8);
+        cubicLanes[3].write<0b0011>(pushed + 12);
         for (CubicLanes4& q : cubicLanes) q.advance();
 
         _mm_store_ps(fvRows + 8 * i, _mm_load_ps(fv));
         _mm_store_ps(fvRows + 8 * i + 4, _mm_load_ps(fv + 4));
     }
 
+    for (const CubicLanes4& q : cubicLanes) q.finish();
     for (int r = 0; r < kTankRuns; ++r) runLine[r]->pushRun(write[r], count);
     mixOutput(count, earlyLeft, earlyRight, left, right);
 

@@ -105,15 +105,15 @@ TEST(DelayLine, RunsMatchReadsAndPushesStepByStep) {
             }
 }
 
-// The four-lane reads of mirrored lines against the plain line's position and
-// Catmull-Rom read: same bits, at every write position (the lanes advance by
-// themselves), across both wraps, for a position rounding up to the capacity,
-// absurd shifts and a NaN shift.
+// The four-lane reads and writes of mirrored lines against the plain line's
+// position, Catmull-Rom read and push: same bits, at every write position (the lanes
+// keep their own until they hand them back), across both wraps, for a position
+// rounding up to the capacity, absurd shifts and a NaN shift.
 TEST(DelayLine, FourLaneCubicReadsMatchThePlainLineBitForBit) {
     constexpr int kSizes[4] = {5, 9, 64, 300};
     DelayLine plain[4];
     CubicDelayLine mirrored[4];
-    const CubicDelayLine* lines[4];
+    CubicDelayLine* lines[4];
     for (int k = 0; k < 4; ++k) {
         plain[k].resize(kSizes[k]);
         mirrored[k].resize(kSizes[k]);
@@ -124,23 +124,29 @@ TEST(DelayLine, FourLaneCubicReadsMatchThePlainLineBitForBit) {
     std::uniform_real_distribution<float> sample(-1.0f, 1.0f), unit(0.0f, 1.0f);
     const float oddShifts[] = {-1e-9f, 1e9f, -3.0e38f, std::nanf("")};
     for (int step = 0; step < 700; ++step) {
-        alignas(16) float nominal[4], shift[4], out[4];
+        alignas(16) float nominal[4], shift[4], out[4], in[4];
         for (int k = 0; k < 4; ++k) {
             nominal[k] = 1.0f + unit(rng) * static_cast<float>(kSizes[k] - 1);
             shift[k] = (unit(rng) - 0.5f) * 2.4f * static_cast<float>(kSizes[k]);  // wraps either way
         }
         if (step % 50 == 7) shift[step % 4] = oddShifts[(step / 50) % 4];
-        if (step % 50 == 9) nominal[1] = static_cast<float>(mirrored[1].writeIndex()) + 1.0f;  // p of -0 / rounding
+        if (step % 50 == 9) nominal[1] = static_cast<float>(plain[1].writeIndex()) + 1.0f;  // p of -0 / rounding
         _mm_store_ps(out, lanes.read(_mm_load_ps(nominal), _mm_load_ps(shift)));
         for (int k = 0; k < 4; ++k) {
             const float expected = plain[k].readCubic(plain[k].position(nominal[k], shift[k]));
             ASSERT_EQ(std::memcmp(&out[k], &expected, sizeof(float)), 0)
                 << "step " << step << " lane " << k << ": " << out[k] << " vs " << expected;
-            const float v = sample(rng);
-            plain[k].push(v);
-            mirrored[k].push(v);
+            in[k] = sample(rng);
+            plain[k].push(in[k]);
         }
+        lanes.write<0b1111>(in);
         lanes.advance();
+    }
+    lanes.finish();
+    for (int k = 0; k < 4; ++k) {
+        ASSERT_EQ(mirrored[k].writeIndex(), plain[k].writeIndex());
+        for (float nominal = 1.0f; nominal < static_cast<float>(kSizes[k]); nominal += 0.75f)
+            ASSERT_EQ(mirrored[k].readCubic(mirrored[k].position(nominal, 0.0f)), plain[k].readCubic(plain[k].position(nominal, 0.0f)));
     }
 }
 
