@@ -78,8 +78,7 @@ void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float facto
     knotX_.assign(maxPeaks + 2, 0.0f);
     knotY_.assign(maxPeaks + 2, 0.0f);
     candidates_.assign(b, 0);
-    candidateRe_.assign(b, 0.0f);
-    candidateIm_.assign(b, 0.0f);
+    candidateAdvance_.assign(b, 0.0f);
     candidatePosition_.assign(b, 0.0f);
     candidateUsable_.assign(b, 0);
     peakRotation_.assign(maxPeaks, 0.0f);
@@ -233,16 +232,11 @@ void PitchShifter::findPeaks(float loudest) {
                  static_cast<int>(e >= energy[b + 1]);
     }
 
-    // The arithmetic runs over all candidates at once; only atan2 goes one at a time.
-    float* productRe = candidateRe_.data();
-    float* productIm = candidateIm_.data();
+    float* advance = candidateAdvance_.data();
     float* position = candidatePosition_.data();
     int* usable = candidateUsable_.data();
-    shifter::phaseAdvanceProducts(candidates_.data(), count, input_.re.data(), input_.im.data(),
-                                  previousInput_.re.data(), previousInput_.im.data(), energy, productRe, productIm,
-                                  usable);
-    float* advance = productRe;  // each product's angle takes its place
-    for (int c = 0; c < count; ++c) advance[c] = usable[c] ? std::atan2(productIm[c], productRe[c]) : 0.0f;
+    shifter::phaseAdvances(candidates_.data(), count, input_.re.data(), input_.im.data(), previousInput_.re.data(),
+                           previousInput_.im.data(), energy, advance, usable);
     shifter::positionsFromAdvance(candidates_.data(), count, advance, expectedAdvance_.data(), size, hop, position);
     for (int c = 0; c < count; ++c) {
         if (usable[c]) continue;

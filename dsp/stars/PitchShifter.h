@@ -74,7 +74,7 @@ private:
     // bin), then the map's far end.
     std::vector<float> knotX_, knotY_;
     std::vector<int> candidates_, candidateUsable_;  // local maxima of this frame's energy
-    std::vector<float> candidateRe_, candidateIm_, candidatePosition_;
+    std::vector<float> candidateAdvance_, candidatePosition_;
     std::vector<float> peakRotation_;  // output phase advance of each peak over one hop
     std::vector<float> peakPhaseRe_, peakPhaseIm_, peakReferenceRe_, peakReferenceIm_;
     std::vector<int> ownerOfBin_;

@@ -26,17 +26,18 @@ inline float roundToWhole(float v) {
 }  // namespace
 
 HALCYRA_VECTOR_CLONES
-void phaseAdvanceProducts(const int* __restrict candidates, int count, const float* __restrict re,
-                          const float* __restrict im, const float* __restrict previousRe,
-                          const float* __restrict previousIm, const float* __restrict energy,
-                          float* __restrict productRe, float* __restrict productIm, int* __restrict usable) {
+void phaseAdvances(const int* __restrict candidates, int count, const float* __restrict re, const float* __restrict im,
+                   const float* __restrict previousRe, const float* __restrict previousIm,
+                   const float* __restrict energy, float* __restrict advance, int* __restrict usable) {
     for (int c = 0; c < count; ++c) {
         const int b = candidates[c];
         const float xr = re[b], xi = im[b], pr = previousRe[b], pi = previousIm[b];
         // x * conj(p), written as std::complex rounds it.
-        productRe[c] = xr * pr - xi * -pi;
-        productIm[c] = xr * -pi + xi * pr;
-        usable[c] = pr * pr + pi * pi > energy[b] * 1e-6f;
+        const float productRe = xr * pr - xi * -pi;
+        const float productIm = xr * -pi + xi * pr;
+        const bool loud = pr * pr + pi * pi > energy[b] * 1e-6f;
+        usable[c] = loud;
+        advance[c] = loud ? phaseAngle(productIm, productRe) : 0.0f;
     }
 }
 

@@ -3,6 +3,8 @@
 // sees exactly the arithmetic a one-bin-at-a-time std::complex version would do.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <complex>
 
 namespace halcyra::shifter {
@@ -10,12 +12,33 @@ namespace halcyra::shifter {
 // Interleaved FFT bins -> separate real and imaginary rows and the energy |X|^2.
 void splitBins(const std::complex<float>* spectrum, int bins, float* re, float* im, float* energy);
 
-// Per candidate peak c at bin candidates[c]: the input times the conjugate previous
-// input (its angle is the phase advance over one hop), and whether the previous frame
-// was loud enough there (|previous|^2 > 1e-6 |input|^2) for that angle to mean anything.
-void phaseAdvanceProducts(const int* candidates, int count, const float* re, const float* im,
-                          const float* previousRe, const float* previousIm, const float* energy,
-                          float* productRe, float* productIm, int* usable);
+// atan2(y, x) without the library call, so that a loop of them vectorises: an odd
+// polynomial fitted to atan on [0, 1] gives the angle of the smaller component over
+// the larger (within 3.7e-8 rad), which is then moved to its octant. Over every
+// direction it stays within 2.5e-7 rad of the exact angle of the float inputs.
+// (0, 0) gives 0; the sign of a zero x is not looked at.
+inline float phaseAngle(float y, float x) {
+    constexpr float kC[] = {0.9999993443f, -0.3332985938f, 0.1994656622f, -0.1390862912f,
+                            0.09642197192f, -0.05591232702f, 0.02186295949f, -0.004054567311f};
+    constexpr float kHalfPi = 1.57079632679f, kPi = 3.14159265359f;
+    const float ax = std::fabs(x), ay = std::fabs(y);
+    const float larger = std::max(ax, ay), smaller = std::min(ax, ay);
+    const float a = larger > 0.0f ? smaller / larger : 0.0f;
+    const float s = a * a;
+    float p = kC[7];
+    for (int k = 6; k >= 0; --k) p = p * s + kC[k];
+    float angle = p * a;
+    angle = ay > ax ? kHalfPi - angle : angle;
+    angle = x < 0.0f ? kPi - angle : angle;
+    return y < 0.0f ? -angle : angle;
+}
+
+// Per candidate peak c at bin candidates[c]: the phase advance over one hop, the angle
+// of the input times the conjugate previous input, when the previous frame was loud
+// enough there (|previous|^2 > 1e-6 |input|^2) for that angle to mean anything; 0 and
+// usable = 0 otherwise.
+void phaseAdvances(const int* candidates, int count, const float* re, const float* im, const float* previousRe,
+                   const float* previousIm, const float* energy, float* advance, int* usable);
 
 // Fractional bin of each candidate from its phase advance: the bin centre plus the
 // advance beyond the bin's own (wrapped to +-pi), times size / (2 pi hop).

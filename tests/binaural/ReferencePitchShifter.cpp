@@ -176,7 +176,8 @@ void ReferencePitchShifter::findPeaks() {
 
         float position;
         if (std::norm(previousInput_[ub]) > e * 1e-6f) {
-            const float advance = std::arg(spectrum_[ub] * std::conj(previousInput_[ub]));
+            const Complex product = spectrum_[ub] * std::conj(previousInput_[ub]);
+            const float advance = angle_(product.imag(), product.real());
             const float expected = kTwoPi * static_cast<float>(b) * hop / size;
             position = static_cast<float>(b) + wrapPhase(advance - expected) * size / (kTwoPi * hop);
         } else {

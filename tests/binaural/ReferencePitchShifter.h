@@ -3,6 +3,7 @@
 // so a faster build can never quietly change what the stars sound like.
 #pragma once
 
+#include <cmath>
 #include <complex>
 #include <vector>
 
@@ -26,7 +27,13 @@ public:
     int hopSize() const { return hopSize_; }
     int fftSize() const { return fft_.size(); }
 
+    // The phase advance of a peak is the angle of a complex product: std::arg as first
+    // written, or another angle function with atan2's arguments.
+    using AngleFunction = float (*)(float y, float x);
+    void setAngleFunction(AngleFunction angle) { angle_ = angle; }
+
 private:
+    AngleFunction angle_ = [](float y, float x) { return std::atan2(y, x); };
     void processFrame();
     void findPeaks();
     void buildBinMap();
