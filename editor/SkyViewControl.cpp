@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "editor/SkyPalette.h"
 #include "graphics/Canvas.h"
@@ -83,12 +84,12 @@ void SkyViewControl::Step() {
     }
     if (mPressed || mWindFade < kWindFadeSeconds) busy = true;
 
-    if (mRedrawCountdown > 0) {
-        --mRedrawCountdown;
-        SetDirty();
-    } else if (busy || mFrameCount % 3 == 0) {
-        SetDirty();
-    }
+    // Throttled as before (full rate only while something moves, else every third
+    // frame), and only when the picture would change at all: a sky that shows the
+    // same state, with no glow to pulse, costs nothing.
+    const bool due = mRedrawCountdown > 0 || busy || mFrameCount % 3 == 0;
+    if (mRedrawCountdown > 0) --mRedrawCountdown;
+    if (due && PictureChanged()) SetDirty();
 
     if (mExternal == nullptr) AdvanceIdleSky();
 }
@@ -126,6 +127,25 @@ void SkyViewControl::AdvanceIdleSky() {
     }
 
     for (SkyFlash& f : mIdle.flashes) f.age += kFrameStep;
+}
+
+bool SkyViewControl::PictureChanged() {
+    const SkyViewState& s = DrawnState();
+    const int glow = static_cast<int>(std::lround(GlowAlpha(s) * 255.0f));
+    const float wind = WindArrowVisibility();
+    const bool same = std::memcmp(&s, &mShown.state, sizeof(SkyViewState)) == 0 && glow == mShown.glowAlpha &&
+                      wind == mShown.windVisibility && mWindAngle == mShown.windAngle &&
+                      mPaletteIndex == mShown.paletteIndex && mSpeakers == mShown.speakers &&
+                      mManualEvents == mShown.manualEvents;
+    if (same) return false;
+    mShown.state = s;
+    mShown.glowAlpha = glow;
+    mShown.windVisibility = wind;
+    mShown.windAngle = mWindAngle;
+    mShown.paletteIndex = mPaletteIndex;
+    mShown.speakers = mSpeakers;
+    mShown.manualEvents = mManualEvents;
+    return true;
 }
 
 float SkyViewControl::NextRandom() {
@@ -237,14 +257,18 @@ void SkyViewControl::DrawGlow(Canvas& g, const SkyViewState& s) const {
     const float bright = Clamp01(s.brightness);
     const IColor base = Toward(p.cloud, p.glow, 0.55f);
     const IColor colour = Toward(base, p.flash, bright * 0.35f);
-    const float pulse = std::sin(0.62831855f * static_cast<float>(mTime)) * 0.2f + 0.8f;
-    float alpha = Clamp01(s.reverbLevel) * pulse * (mSpeakers ? 0.72f : 1.0f) * 0.95f;
-    alpha = std::max(0.0f, std::min(0.85f, alpha));
+    const float alpha = GlowAlpha(s);
     const float h = mRECT.H();
     const float radius = (Clamp01(s.size) * 0.75f + 0.45f) * h;
     g.FillRect(IPattern::Radial(mRECT.MW(), mRECT.B - h * 2.0f / 11.0f, 0.0f, radius, WithAlphaFactor(colour, alpha),
                                 colour.WithAlpha(0)),
                mRECT);
+}
+
+float SkyViewControl::GlowAlpha(const SkyViewState& s) const {
+    const float pulse = std::sin(0.62831855f * static_cast<float>(mTime)) * 0.2f + 0.8f;
+    const float alpha = Clamp01(s.reverbLevel) * pulse * (mSpeakers ? 0.72f : 1.0f) * 0.95f;
+    return std::max(0.0f, std::min(0.85f, alpha));
 }
 
 void SkyViewControl::DrawClouds(Canvas& g, const SkyViewState& s) const {

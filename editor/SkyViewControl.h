@@ -88,9 +88,23 @@ private:
         float cx = 0.0f, cy = 0.0f, radius = 0.0f, strength = 0.0f;
     };
 
+    // What one picture of the sky depends on besides the palette and the flags.
+    struct Shown {
+        SkyViewState state;
+        int glowAlpha = -1;  // the pulse reaches the picture only through this
+        float windVisibility = 0.0f;
+        float windAngle = 0.0f;
+        int paletteIndex = -1;
+        bool speakers = false;
+        bool manualEvents = false;
+    };
+
     void AdvanceIdleSky();
     void SpawnIdleFlash();
     float NextRandom();
+    float GlowAlpha(const SkyViewState& s) const;
+    // True when the picture would differ from the one last asked for; remembers this one.
+    bool PictureChanged();
 
     void DrawSky(Canvas& g, const SkyViewState& s) const;
     void DrawGlow(Canvas& g, const SkyViewState& s) const;
@@ -109,6 +123,7 @@ private:
     double mTime = 0.0;
     std::uint32_t mFrameCount = 0;
     int mRedrawCountdown = 0;
+    Shown mShown;
     float mLastRate = -1.0f, mLastSize = -1.0f, mLastBrightness = -1.0f, mLastWind = -1.0f;
 
     IdleCell mCells[kIdleCellCount];

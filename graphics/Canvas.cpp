@@ -42,10 +42,15 @@ Canvas::Canvas(NVGcontext* vg) : mVg(vg) {}
 
 Canvas::~Canvas() { nvgDeleteGL2(mVg); }
 
-void Canvas::BeginFrame(int pixelWidth, int pixelHeight, float scale) {
+void Canvas::BeginFrame(int pixelWidth, int pixelHeight, float scale, PixelRect area) {
     mScale = scale > 0.0f ? scale : 1.0f;
-    glViewport(0, 0, pixelWidth, pixelHeight);
-    nvgBeginFrame(mVg, pixelWidth / mScale, pixelHeight / mScale, mScale);
+    mPixelHeight = pixelHeight;
+    mArea = area.Empty() ? PixelRect{0, 0, pixelWidth, pixelHeight} : area;
+    // NanoVG turns GL's scissor test off when it flushes, so the viewport does the
+    // limiting: it spans the area, and the origin moves to the area's corner.
+    glViewport(mArea.x0, pixelHeight - mArea.y1, mArea.W(), mArea.H());
+    nvgBeginFrame(mVg, static_cast<float>(mArea.W()) / mScale, static_cast<float>(mArea.H()) / mScale, mScale);
+    nvgTranslate(mVg, -static_cast<float>(mArea.x0) / mScale, -static_cast<float>(mArea.y0) / mScale);
 }
 
 void Canvas::EndFrame() { nvgEndFrame(mVg); }
@@ -53,7 +58,11 @@ void Canvas::EndFrame() { nvgEndFrame(mVg); }
 void Canvas::Clear(const IColor& c) {
     glClearColor(c.R / 255.0f, c.G / 255.0f, c.B / 255.0f, c.A / 255.0f);
     glClearStencil(0);
+    // Clearing ignores the viewport; the scissor keeps it to the area.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(mArea.x0, mPixelHeight - mArea.y1, mArea.W(), mArea.H());
     glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void Canvas::SyncFonts(const FontTable& fonts) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "graphics/DirtyRegion.h"
 #include "graphics/IPattern.h"
 #include "graphics/IRECT.h"
 #include "graphics/IText.h"
@@ -27,9 +28,12 @@ public:
     Canvas& operator=(const Canvas&) = delete;
 
     // Everything between these is drawn in logical units, magnified by `scale` into
-    // a framebuffer of pixelWidth × pixelHeight.
-    void BeginFrame(int pixelWidth, int pixelHeight, float scale);
+    // a framebuffer of pixelWidth × pixelHeight. Only the pixels of `area` change (all
+    // of them when it is empty): the viewport covers just that area, so a software
+    // rasteriser spends nothing on the rest.
+    void BeginFrame(int pixelWidth, int pixelHeight, float scale, PixelRect area = {});
     void EndFrame();
+    // Clears the frame's area.
     void Clear(const IColor& color);
 
     // Makes the table's fonts available by id; cheap when nothing changed.
@@ -82,6 +86,8 @@ private:
 
     NVGcontext* mVg = nullptr;
     float mScale = 1.0f;
+    int mPixelHeight = 0;
+    PixelRect mArea;
     std::unordered_map<std::string, int> mFontHandles;
     int mFallbackFont = -1;
     unsigned mFontRevision = ~0u;

@@ -56,12 +56,20 @@ double IControl::GetDefaultValue() const {
     return mDefaultValue;
 }
 
+void IControl::SetRECT(const IRECT& r) {
+    if (mGraphics != nullptr) mGraphics->InvalidateRect(GetDrawRECT());
+    mRECT = r;
+    mTargetRECT = r;
+    SetDirty();
+}
+
 void IControl::Hide(bool hide) {
     if (hide != mHide) {
         mHide = hide;
         if (hide) mMouseIsOver = false;
         SetDirty();
-        if (mGraphics != nullptr) mGraphics->SetAllControlsDirty();
+        // Hidden, it leaves its area to whatever lies beneath.
+        if (mGraphics != nullptr) mGraphics->InvalidateRect(GetDrawRECT());
     }
 }
 

@@ -58,7 +58,10 @@ public:
     void SetTag(int tag) { mTag = tag; }
 
     const IRECT& GetRECT() const { return mRECT; }
-    void SetRECT(const IRECT& r) { mRECT = r; mTargetRECT = r; SetDirty(); }
+    // Where Draw may paint: the rectangle, or more for a control that draws beyond it.
+    virtual IRECT GetDrawRECT() const { return mRECT; }
+    // Moves the control; where it was gets redrawn too.
+    void SetRECT(const IRECT& r);
     const IRECT& GetTargetRECT() const { return mTargetRECT; }
     void SetTargetRECT(const IRECT& r) { mTargetRECT = r; }
 

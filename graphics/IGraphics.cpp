@@ -1,6 +1,7 @@
 #include "graphics/IGraphics.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 #include "graphics/Canvas.h"
@@ -89,6 +90,7 @@ void IGraphics::RemoveAllControls() {
     mTextEntry.reset();
     mControls.clear();
     mCornerResizer.reset();
+    mInvalid.clear();
     mForceRedraw = true;
 }
 
@@ -132,12 +134,12 @@ void IGraphics::OnFrame(double dt) {
     if (mTooltip.Advance(dt)) mForceRedraw = true;
     if (mTextEntry) {
         mTextEntry->OnFrame(dt);
-        mForceRedraw = true;  // caret blink
+        InvalidateRect(mTextEntry->GetRECT());  // caret blink
     }
 }
 
 bool IGraphics::IsDirty() const {
-    if (mForceRedraw) return true;
+    if (mForceRedraw || !mInvalid.empty()) return true;
     for (const auto& c : mControls) {
         if (c->IsDirty() && !c->IsHidden()) return true;
     }
@@ -146,12 +148,45 @@ bool IGraphics::IsDirty() const {
 
 void IGraphics::SetAllControlsDirty() { mForceRedraw = true; }
 
-void IGraphics::Draw(Canvas& g) {
+void IGraphics::InvalidateRect(const IRECT& r) {
+    if (!r.Empty()) mInvalid.push_back(r);
+}
+
+std::uint64_t IGraphics::NewSurfaceId() {
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+void IGraphics::Draw(Canvas& g, std::uint64_t surfaceId) {
+    const int w = PixelWidth();
+    const int h = PixelHeight();
+    DirtyRegion region(w, h);
+    if (mForceRedraw || surfaceId == 0 || surfaceId != mLastSurface || w != mLastPixelWidth || h != mLastPixelHeight) {
+        region.AddAll();
+    } else {
+        ForEachControl([&](IControl& c) {
+            if (c.IsDirty() && !c.IsHidden()) region.Add(c.GetDrawRECT().GetPadded(kRedrawMargin), mScale);
+        });
+        for (const IRECT& r : mInvalid) region.Add(r.GetPadded(kRedrawMargin), mScale);
+    }
     g.SyncFonts(mFonts);
-    g.BeginFrame(PixelWidth(), PixelHeight(), mScale);
+    for (const PixelRect& area : region.Rects()) DrawArea(g, area);
+    ForEachControl([](IControl& c) { c.SetDirty(false); });
+    mInvalid.clear();
+    mForceRedraw = false;
+    mLastSurface = surfaceId;
+    mLastPixelWidth = w;
+    mLastPixelHeight = h;
+}
+
+void IGraphics::DrawArea(Canvas& g, const PixelRect& area) {
+    g.BeginFrame(PixelWidth(), PixelHeight(), mScale, area);
     g.Clear(mBackground);
-    const auto drawOne = [&g](IControl& c) {
-        if (c.IsHidden()) return;
+    const IRECT logical = IRECT(static_cast<float>(area.x0), static_cast<float>(area.y0), static_cast<float>(area.x1),
+                                static_cast<float>(area.y1))
+                              .GetScaled(1.0f / mScale);
+    const auto drawOne = [&](IControl& c) {
+        if (c.IsHidden() || logical.Intersect(c.GetDrawRECT().GetPadded(kRedrawMargin)).Empty()) return;
         g.Save();
         c.Draw(g);
         g.Restore();
@@ -161,8 +196,6 @@ void IGraphics::Draw(Canvas& g) {
     if (mTextEntry) mTextEntry->Draw(g);
     mTooltip.Draw(g, static_cast<float>(mWidth), static_cast<float>(mHeight));
     g.EndFrame();
-    ForEachControl([](IControl& c) { c.SetDirty(false); });
-    mForceRedraw = false;
 }
 
 IControl* IGraphics::GetMouseControl(float x, float y) const {
@@ -249,7 +282,7 @@ bool IGraphics::OnKeyDown(const IKeyPress& key) {
     switch (mTextEntry->HandleKey(key)) {
         case TextEntry::Outcome::Commit: FinishTextEntry(true); break;
         case TextEntry::Outcome::Cancel: FinishTextEntry(false); break;
-        case TextEntry::Outcome::Editing: mForceRedraw = true; break;
+        case TextEntry::Outcome::Editing: InvalidateRect(mTextEntry->GetRECT()); break;
     }
     return true;
 }
@@ -265,7 +298,7 @@ void IGraphics::CreateTextEntry(const IRECT& bounds, const std::string& initialT
                                 const IText& style) {
     if (mTextEntry) FinishTextEntry(false);
     mTextEntry = std::make_unique<TextEntry>(bounds, initialText, style, std::move(completion));
-    mForceRedraw = true;
+    InvalidateRect(bounds);
 }
 
 void IGraphics::CancelTextEntry() {
@@ -275,7 +308,7 @@ void IGraphics::CancelTextEntry() {
 void IGraphics::FinishTextEntry(bool commit) {
     // Close first: the completion may well open another entry or hide controls.
     std::unique_ptr<TextEntry> entry = std::move(mTextEntry);
-    mForceRedraw = true;
+    InvalidateRect(entry->GetRECT());
     if (!commit) return;
     std::string text = entry->GetText();
     if (TextEntry::Completion done = entry->TakeCompletion()) done(text);

@@ -4,11 +4,13 @@
 // offscreen renderer) feeds it events in logical units and asks it to draw.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "graphics/DirtyRegion.h"
 #include "graphics/FontTable.h"
 #include "graphics/IControl.h"
 #include "graphics/IKeyPress.h"
@@ -80,8 +82,20 @@ public:
     void OnFrame(double dt);
     bool IsDirty() const;
     void SetAllControlsDirty();
-    // Draws everything (a full repaint) and clears the dirty flags.
-    void Draw(Canvas& g);
+    // Asks for an area to be redrawn that no dirty control covers (a control hidden
+    // or moved away, the text entry).
+    void InvalidateRect(const IRECT& r);
+
+    // Drawing is limited to what changed: the rectangles of the dirty controls and
+    // the invalidated areas, in each of which everything that overlaps it is drawn
+    // again in order, from the background up. That needs a surface that still holds
+    // what the last Draw put there: pass the same id for it each time (ids come from
+    // NewSurfaceId()). Id 0, a different id or a new size repaint everything.
+    // Clears the dirty flags either way.
+    void Draw(Canvas& g, std::uint64_t surfaceId = 0);
+    static std::uint64_t NewSurfaceId();
+    // Drawn controls reach this far outside their rectangles (antialiasing, outlines on the edge).
+    static constexpr float kRedrawMargin = 2.0f;
 
     // Mouse input in logical units.
     void OnMouseDown(float x, float y, const IMouseMod& mod);
@@ -119,6 +133,7 @@ public:
 private:
     template <typename F>
     void ForEachControl(F&& f);
+    void DrawArea(Canvas& g, const PixelRect& area);
     void FinishTextEntry(bool commit);
     void EndGesture();
 
@@ -133,6 +148,10 @@ private:
     FontTable mFonts;
     IColor mBackground = COLOR_BLACK;
     bool mForceRedraw = true;
+    std::vector<IRECT> mInvalid;
+    std::uint64_t mLastSurface = 0;
+    int mLastPixelWidth = 0;
+    int mLastPixelHeight = 0;
 
     IControl* mCaptured = nullptr;   // control that got the mouse down, until mouse up
     int mGestureParam = kNoParameter;

@@ -40,6 +40,7 @@ public:
     // The gain as text ("-3.0 dB") while pressed or hovered; empty otherwise.
     std::string ReadoutText() const;
     IRECT ReadoutBounds() const { return IRECT(mRECT.L - 70.0f, mRECT.T, mRECT.L - 6.0f, mRECT.B); }
+    IRECT GetDrawRECT() const override { return mRECT.Union(ReadoutBounds()); }
 
 private:
     void DrawBar(Canvas& g, const IRECT& bar, float rms, float peak) const;

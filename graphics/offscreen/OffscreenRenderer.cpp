@@ -20,6 +20,9 @@ struct OffscreenRenderer::Impl {
     int width = 0;
     int height = 0;
     std::unique_ptr<Canvas> canvas;
+    // What the buffer shows: which graphics, drawn as which surface.
+    const IGraphics* shown = nullptr;
+    std::uint64_t surfaceId = 0;
 
     ~Impl() {
         if (context != nullptr) {
@@ -35,7 +38,11 @@ OffscreenRenderer::OffscreenRenderer() : mImpl(new Impl) {}
 
 OffscreenRenderer::~OffscreenRenderer() { delete mImpl; }
 
-bool OffscreenRenderer::Render(IGraphics& graphics) {
+bool OffscreenRenderer::Render(IGraphics& graphics) { return Draw(graphics, false); }
+
+bool OffscreenRenderer::Update(IGraphics& graphics) { return Draw(graphics, true); }
+
+bool OffscreenRenderer::Draw(IGraphics& graphics, bool keepPicture) {
     const int w = graphics.PixelWidth();
     const int h = graphics.PixelHeight();
     if (w <= 0 || h <= 0) return false;
@@ -44,16 +51,24 @@ bool OffscreenRenderer::Render(IGraphics& graphics) {
         mImpl->context = OSMesaCreateContextExt(OSMESA_RGBA, 24, 8, 0, nullptr);
         if (mImpl->context == nullptr) return false;
     }
-    mImpl->bottomUp.assign(static_cast<std::size_t>(w) * h * 4, 0);
-    mImpl->width = w;
-    mImpl->height = h;
+    const bool kept = keepPicture && mImpl->shown == &graphics && w == mImpl->width && h == mImpl->height;
+    if (kept && !graphics.IsDirty()) return true;
+    if (!kept) {
+        // A new picture: OSMesa renders into our buffer, which then counts as a new surface.
+        mImpl->bottomUp.assign(static_cast<std::size_t>(w) * h * 4, 0);
+        mImpl->width = w;
+        mImpl->height = h;
+        mImpl->surfaceId = IGraphics::NewSurfaceId();
+    }
+    mImpl->shown = nullptr;
     if (!OSMesaMakeCurrent(mImpl->context, mImpl->bottomUp.data(), GL_UNSIGNED_BYTE, w, h)) return false;
     if (!mImpl->canvas) {
         mImpl->canvas = Canvas::Create();
         if (!mImpl->canvas) return false;
     }
-    graphics.Draw(*mImpl->canvas);
+    graphics.Draw(*mImpl->canvas, mImpl->surfaceId);
     glFinish();
+    mImpl->shown = &graphics;
 
     mWidth = w;
     mHeight = h;

@@ -21,8 +21,13 @@ public:
     OffscreenRenderer(const OffscreenRenderer&) = delete;
     OffscreenRenderer& operator=(const OffscreenRenderer&) = delete;
 
-    // Renders at the graphics' current scale. False when OSMesa or NanoVG fail.
+    // Renders the whole picture at the graphics' current scale. False when OSMesa or
+    // NanoVG fail.
     bool Render(IGraphics& graphics);
+    // As the editor window does: keeps the last picture and redraws only what changed
+    // since (everything when it last showed another graphics or another size), and
+    // nothing at all when nothing changed.
+    bool Update(IGraphics& graphics);
 
     int Width() const { return mWidth; }
     int Height() const { return mHeight; }
@@ -34,6 +39,8 @@ public:
     bool WritePng(const char* path) const;
 
 private:
+    bool Draw(IGraphics& graphics, bool keepPicture);
+
     struct Impl;
     Impl* mImpl;
     int mWidth = 0;

@@ -163,8 +163,12 @@ void X11GlWindow::Close() {
         if (mContext != nullptr) {
             GlContextGuard keepHostContext(mContext);
             // The canvas frees textures and shaders, so its context must be current.
-            if (mCanvas && MakeCurrent()) mCanvas.reset();
+            if (mCanvas && MakeCurrent()) {
+                mCanvas.reset();
+                mTarget.Release();
+            }
             mCanvas.reset();
+            mTarget.Forget();
             if (glXGetCurrentContext() == mContext) glXMakeCurrent(mDisplay, None, nullptr);
             glXDestroyContext(mDisplay, mContext);
             mContext = nullptr;
@@ -208,7 +212,7 @@ void X11GlWindow::HandleEvent(XEvent& event) {
     if (event.xany.window != mWindow) return;
     switch (event.type) {
         case Expose:
-            if (event.xexpose.count == 0) mGraphics.SetAllControlsDirty();
+            if (event.xexpose.count == 0) mExposed = true;
             break;
         case ButtonPress: HandleButtonPress(event.xbutton); break;
         case ButtonRelease: HandleButtonRelease(event.xbutton); break;
@@ -328,15 +332,22 @@ void X11GlWindow::Tick() {
     mGraphics.OnFrame(dt > 0.25 ? 0.25 : dt);
     // The entry may have been closed through the host's key path, without X events.
     if (!mGraphics.IsTextEntryActive()) ReturnKeyboardFocus();
-    if (mGraphics.IsDirty()) Paint();
+    // Nothing changed and nothing was uncovered: no drawing and no swap at all.
+    if (mGraphics.IsDirty() || mExposed) Paint();
 }
 
 bool X11GlWindow::Paint() {
     if (!IsOpen() || !mCanvas) return false;
     GlContextGuard keepHostContext(mContext);
     if (!MakeCurrent()) return false;
-    mGraphics.Draw(*mCanvas);
+    if (mTarget.Bind(mGraphics.PixelWidth(), mGraphics.PixelHeight())) {
+        mGraphics.Draw(*mCanvas, mTarget.SurfaceId());
+        mTarget.CopyToWindow();
+    } else {
+        mGraphics.Draw(*mCanvas);  // no kept picture: everything, every time
+    }
     glXSwapBuffers(mDisplay, mWindow);
+    mExposed = false;
     return true;
 }
 

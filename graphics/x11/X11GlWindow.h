@@ -12,6 +12,7 @@
 
 #include "graphics/Canvas.h"
 #include "graphics/PlatformWindow.h"
+#include "graphics/x11/GlRenderTarget.h"
 
 namespace halcyra {
 
@@ -57,6 +58,8 @@ private:
     XIM mInputMethod = nullptr;
     XIC mInputContext = nullptr;
     std::unique_ptr<Canvas> mCanvas;
+    GlRenderTarget mTarget;
+    bool mExposed = false;  // the window lost its picture: copy it again, nothing to redraw
 
     std::chrono::steady_clock::time_point mLastTick{};
     bool mTicked = false;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "LayoutFixture.h"
 #include "editor/EditorColors.h"
@@ -12,6 +13,7 @@
 #include "editor/controls/RespModeToggleControl.h"
 #include "graphics/controls/IVKnobControl.h"
 #include "plugin/Parameters.h"
+#include "plugin/SkyFeed.h"
 
 namespace halcyra::test {
 namespace {
@@ -41,6 +43,78 @@ TEST_P(WholeEditorPixels, BackgroundHeaderBoxMeterTroughAndKnobFace) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, WholeEditorPixels, ::testing::Values(1.0f, 2.0f));
+
+// Redrawing only what changed must give the picture a full repaint gives, through
+// changes that overlap each other: the sky under the fold-out panel, the meter's
+// readout outside its rectangle, a tooltip, the preset panel over everything, a
+// palette change reaching every knob. At the opening scale, where control edges
+// fall between pixels.
+TEST(PartialRedraw, EveryStepLooksLikeAFullRepaint) {
+    // Two identical editors through the same steps: one keeps its picture and redraws
+    // what changed, the other repaints everything every frame.
+    EditorFixture partial(1.2f), full(1.2f);
+    const auto frame = [&] {
+        partial.ui.OnFrame(1.0 / 60.0);
+        full.ui.OnFrame(1.0 / 60.0);
+        ASSERT_TRUE(partial.renderer.Update(partial.ui));
+    };
+    const auto feed = [](EditorFixture& e, float level, int flashes) {
+        SkyFeed& s = e.ctx.feed.writeSlot();
+        s = SkyFeed{};
+        for (int i = 0; i < kSkyPointCount; ++i) s.weights[i] = 0.5f + 0.4f * std::sin(level * 40.0f + i);
+        s.reverbLevel = level;
+        s.onsetGain = 1.0f;
+        s.peakLeft = s.peakRight = s.rmsLeft = s.rmsRight = level;
+        s.flashCount = flashes;
+        for (int j = 0; j < flashes; ++j) s.flashes[j] = {j * 17 % kSkyPointCount, 0.9f, 2000 * j, 1, -12.0f};
+        e.ctx.feed.publish();
+    };
+    const auto hover = [](EditorFixture& e, float x, float y) { e.ui.OnMouseOver(x, y, IMouseMod()); };
+    const IRECT meter = full.ui.GetControlWithTag(20)->GetRECT();
+    using Step = std::function<void(EditorFixture&)>;
+    const Step steps[] = {
+        [&](EditorFixture& e) { feed(e, 0.3f, 6); },
+        [](EditorFixture& e) { e.DragY(49, 476, -30); },  // Size knob
+        [&](EditorFixture& e) { hover(e, meter.MW(), meter.MH()); },  // readout left of the meter
+        [&](EditorFixture& e) { hover(e, 620, 22); },
+        [](EditorFixture& e) { e.Click(380, 405); },  // fold-out panel over the sky
+        [&](EditorFixture& e) { feed(e, 0.5f, 3); e.DragY(304, 335, 20); },  // sky and a fold-out knob
+        [](EditorFixture& e) { e.Click(380, 405); },
+        [&](EditorFixture& e) {  // the monitor toggle's tooltip, after a while
+            hover(e, 722, 366);
+            for (int i = 0; i < 40; ++i) e.ui.OnFrame(1.0 / 60.0);
+        },
+        [&](EditorFixture& e) { hover(e, 620, 22); },
+        [](EditorFixture& e) { e.Click(346, 22); },  // preset panel over everything
+        [&](EditorFixture& e) { feed(e, 0.1f, 2); },
+        [](EditorFixture& e) { e.Click(20, 500); },
+        [](EditorFixture& e) {
+            e.ctx.store.set(kPreset, 4);
+            e.ui.SetControlValueFromDelegate(kPreset, e.ctx.store.getNormalized(kPreset));
+        },
+    };
+    frame();
+    int index = 0;
+    for (const Step& step : steps) {
+        step(partial);
+        step(full);
+        for (int i = 0; i < 3; ++i) frame();
+        ASSERT_TRUE(full.Render());
+        const auto& a = partial.renderer.Pixels();
+        const auto& b = full.renderer.Pixels();
+        ASSERT_EQ(a.size(), b.size());
+        std::size_t worst = 0;
+        int worstDiff = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            const int d = std::abs(a[i] - b[i]);
+            if (d > worstDiff) worstDiff = d, worst = i;
+        }
+        const int x = static_cast<int>(worst / 4) % full.renderer.Width();
+        const int y = static_cast<int>(worst / 4) / full.renderer.Width();
+        EXPECT_LE(worstDiff, 2) << "step " << index << ": pixel (" << x << ", " << y << ")";
+        ++index;
+    }
+}
 
 // One control on the window colour, at scale 1.
 class SingleControl {

@@ -17,62 +17,21 @@
 #include <thread>
 #include <vector>
 
-#include "dsp/stars/EditorCommandQueue.h"
+#include "BenchEditorContext.h"
 #include "editor/EditorColors.h"
-#include "editor/EditorContext.h"
 #include "editor/PresetManagerControl.h"
 #include "editor/PresetSelection.h"
-#include "graphics/IEditorDelegate.h"
 #include "graphics/IGraphics.h"
 #include "graphics/offscreen/OffscreenRenderer.h"
-#include "plugin/AbCompareState.h"
-#include "plugin/ParameterEditor.h"
-#include "plugin/ParameterStore.h"
-#include "plugin/Parameters.h"
-#include "plugin/SkyFeedBuffer.h"
 #include "presets/AtomicFileWrite.h"
 #include "presets/FactoryPresets.h"
 #include "presets/PresetFileFormat.h"
-#include "presets/PresetStore.h"
 
 namespace {
 
 using namespace halcyra;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-// The plug-in as the panel sees it, with its presets in a folder of its own.
-class BenchContext : public EditorContext, public ParameterEditor, public IEditorDelegate {
-public:
-    explicit BenchContext(const std::string& folder) : store_(folder) {}
-
-    double paramValue(int index) const override { return params_.get(index); }
-    ParameterEditor& parameterEditor() override { return *this; }
-    SkyFeedReader& skyFeedReader() override { return reader_; }
-    double sampleRate() const override { return 48000.0; }
-    EditorCommandQueue& commandQueue() override { return queue_; }
-    PresetStore& presetStore() override { return store_; }
-    AbCompareState& abCompare() override { return ab_; }
-    std::string resourcePath(const std::string&) const override { return {}; }
-    void openWithSystem(const std::string&) override {}
-
-    double value(int index) const override { return params_.get(index); }
-    double setFromPlugin(int index, double value) override { return toNormalized(index, params_.set(index, value)); }
-
-    void BeginEdit(int) override {}
-    void SetParameterFromUI(int index, double normalized) override { params_.setNormalized(index, normalized); }
-    void EndEdit(int) override {}
-    double GetParamNormalized(int index) const override { return params_.getNormalized(index); }
-    double GetParamDefaultNormalized(int index) const override { return toNormalized(index, paramInfo(index).defaultValue); }
-
-private:
-    ParameterStore params_;
-    SkyFeedTripleBuffer feed_;
-    SkyFeedReader reader_{feed_};
-    EditorCommandQueue queue_;
-    PresetStore store_;
-    AbCompareState ab_;
-};
 
 // CPU time of this thread, so that other work on a busy machine does not count.
 double threadCpuMs() {
@@ -114,7 +73,7 @@ void BM_PresetPanelFrame(benchmark::State& state) {
     }
 
     {
-        BenchContext ctx(folder.string());
+        BenchEditorContext ctx(folder.string());
         ctx.presetStore().writeFavourites(favourites);
         IGraphics ui(&ctx, 760, 560, 60, 1.0f);
         ui.AttachPanelBackground(kWindowColor);
