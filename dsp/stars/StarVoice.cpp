@@ -46,12 +46,15 @@ void StarVoice::start(const StarVoiceStart& s, const ToneCompensation& compensat
     levelDb_ = loud <= 1e-6 ? -120.0f : static_cast<float>(20.0 * std::log10(loud));
 }
 
-double StarVoice::nextEnvelope() {
+double StarVoice::envelope() const {
     if (counter_ < attack_) return 0.5 - 0.5 * std::cos(kPi * static_cast<double>(counter_) / attack_);
-    // exp(-(k - A) / tau), advanced by one factor per sample.
-    const double envelope = decay_;
-    decay_ *= decayStep_;
-    return envelope;
+    return decay_;  // exp(-(k - A) / tau), advanced by one factor per sample
+}
+
+double StarVoice::nextEnvelope() {
+    const double e = envelope();
+    if (counter_ >= attack_) decay_ *= decayStep_;
+    return e;
 }
 
 void StarVoice::render(const float* source, int sourceLength, int n, float outGain, float* dest) {
@@ -104,9 +107,7 @@ void StarVoice::skip(int n) {
     // envelope it is at, so the scheduler can still judge it for stealing.
     z1_ = z2_ = 0.0f;
     highPass_ = 0.0f;
-    const double envelope = counter_ < attack_ ? 0.5 - 0.5 * std::cos(kPi * static_cast<double>(counter_) / attack_)
-                                               : decay_;
-    peak_ = static_cast<float>(gain_ * envelope);
+    peak_ = static_cast<float>(gain_ * envelope());
     highestPeak_ = counter_ < attack_ ? peak_ : gain_;
     silent_ = true;
 }

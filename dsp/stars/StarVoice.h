@@ -46,7 +46,8 @@ public:
     std::int64_t endSample() const { return end_; }
 
 private:
-    double nextEnvelope();  // this sample's envelope; moves the decay on
+    double envelope() const;  // at the current sample
+    double nextEnvelope();    // the same, then moves the decay on
     bool endsAfter(double envelope) const { return counter_ > attack_ && (envelope < 1e-4 || counter_ >= end_); }
 
     double sampleRate_ = 48000.0;
