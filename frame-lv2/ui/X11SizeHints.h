@@ -4,7 +4,6 @@
 // so the host's request, natural and minimum size always agree.
 #pragma once
 
-
 struct _XDisplay;
 
 namespace halcyra::lv2 {
