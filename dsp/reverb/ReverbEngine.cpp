@@ -51,11 +51,10 @@ bool storeControl(float& control, float value, float lo, float hi) {
 int plateRunLimit(const ReverbLengths& len) {
     int limit = len.tankTapLeft[2];
     for (int l : len.plateInput) limit = std::min(limit, l - 1);
-    constexpr int kTapSegment[6] = {kTankDelay1, kTankDelay2, kTankAllpass1, kTankDelay3, kTankDelay4, kTankAllpass2};
     for (int seg : {kTankDelay1, kTankAllpass1, kTankDelay2, kTankDelay3, kTankAllpass2, kTankDelay4})
         limit = std::min(limit, len.tank[seg] - 1);
     for (int k = 0; k < 6; ++k) {
-        const int segment = len.tank[kTapSegment[k]];
+        const int segment = len.tank[kTankTapSegment[k]];
         limit = std::min({limit, segment - len.tankTapLeft[k], segment - len.tankTapRight[k]});
     }
     return std::max(1, limit);

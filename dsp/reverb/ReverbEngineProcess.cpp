@@ -270,8 +270,7 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
         excursionV[q] = _mm_load_ps(excursion + 4 * q);
     }
     constexpr int kGlideGroup = kLaneGlideRead / 4;
-    const __m128 glideReadLane = _mm_castsi128_ps(_mm_setr_epi32(kLaneGlideRead % 4 == 0 ? -1 : 0, kLaneGlideRead % 4 == 1 ? -1 : 0,
-                                                                 kLaneGlideRead % 4 == 2 ? -1 : 0, kLaneGlideRead % 4 == 3 ? -1 : 0));
+    static_assert(kLaneGlideRead % 4 == 0, "the glide read's length goes into the first lane of its group");
 
     // Plate tank. Every plain read of the chunk lies before the chunk (the chunk is
     // never longer than the shortest such line), so those reads come from runs of the
@@ -324,8 +323,7 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
         const float target = static_cast<float>(c.glideTarget);
         glideCurrent = glideCurrent + (target - glideCurrent) * kGlideSlew;
         if (glideCurrent < 2.0f) glideCurrent = 2.0f;
-        nominalV[kGlideGroup] = _mm_or_ps(_mm_andnot_ps(glideReadLane, nominalV[kGlideGroup]),
-                                          _mm_and_ps(glideReadLane, _mm_set1_ps(glideCurrent)));
+        nominalV[kGlideGroup] = _mm_move_ss(nominalV[kGlideGroup], _mm_set_ss(glideCurrent));
         alignas(16) float cubic[kCubicLanes];
         for (int q = 0; q < kGroups; ++q) {
             const __m128 shift = _mm_mul_ps(excursionV[q], _mm_loadu_ps(sines + kModFdnDelay + 4 * q));
@@ -464,12 +462,11 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
 // The stereo sum of a chunk, four samples at a time: the tank taps (read back from
 // the lines once the chunk has joined them), the FDN outputs and the early part.
 void ReverbEngine::mixOutput(int count, const float* earlyLeft, const float* earlyRight, float* left, float* right) {
-    constexpr int kTapSegment[6] = {kTankDelay1, kTankDelay2, kTankAllpass1, kTankDelay3, kTankDelay4, kTankAllpass2};
     float* const spill = tankSpill_.data() + kTankRunColumns * chunk_;
     const float* tapLeft[6];
     const float* tapRight[6];
     for (int k = 0; k < 6; ++k) {
-        const DelayLine& line = tank_[kTapSegment[k]];
+        const DelayLine& line = tank_[kTankTapSegment[k]];
         tapLeft[k] = line.readRun(len_.tankTapLeft[k] + count, count, spill + k * chunk_);
         tapRight[k] = line.readRun(len_.tankTapRight[k] + count, count, spill + (6 + k) * chunk_);
     }

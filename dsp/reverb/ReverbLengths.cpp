@@ -25,7 +25,6 @@ constexpr float kGlideSeeds[5] = {0.009f, 0.053f, 0.071f, 0.089f, 0.113f};
 constexpr double kPlateRate = 29761.0;
 constexpr double kPlateInput[4] = {142, 107, 379, 277};
 constexpr double kTankSegment[8] = {672, 4453, 1800, 3720, 908, 4217, 2656, 3163};
-constexpr int kTapSegment[6] = {kTankDelay1, kTankDelay2, kTankAllpass1, kTankDelay3, kTankDelay4, kTankAllpass2};
 constexpr double kTapLeft[6] = {0.06, 0.4, 0.28, 0.1, 0.54, 0.18};
 constexpr double kTapRight[6] = {0.16, 0.5, 0.38, 0.2, 0.64, 0.28};
 
@@ -66,7 +65,7 @@ void derivePlate(ReverbLengths& out, double fs) {
     }
     out.tankExcursion = static_cast<float>(std::max(1.0, 5.6 * r));
     for (int k = 0; k < 6; ++k) {
-        const int segment = out.tank[kTapSegment[k]];
+        const int segment = out.tank[kTankTapSegment[k]];
         const auto tap = [segment](double factor) {
             return std::clamp(static_cast<int>(factor * segment + 0.5), 1, segment - 1);
         };

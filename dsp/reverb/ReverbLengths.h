@@ -48,6 +48,9 @@ enum TankSegment : int {
     kTankDelay4 = 7,
 };
 
+// The segment each of the six output taps per side reads.
+inline constexpr int kTankTapSegment[6] = {kTankDelay1, kTankDelay2, kTankAllpass1, kTankDelay3, kTankDelay4, kTankAllpass2};
+
 ReverbLengths deriveReverbLengths(double sampleRate);
 
 }  // namespace halcyra
