@@ -337,11 +337,11 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
             const auto allpass = [&](int r, float gain, float in) {
                 const float delayed = read[r][i];
                 const float v = in - gain * delayed;
-                write[r][i] = finiteOrZero(v);
+                write[r][i] = v;
                 return gain * v + delayed;
             };
             const auto delay = [&](int r, float in) {
-                write[r][i] = finiteOrZero(in);
+                write[r][i] = in;
                 return read[r][i];
             };
             float f = g * kTankFeedF + cross;
@@ -443,7 +443,15 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
     }
 
     for (const CubicLanes4& q : cubicLanes) q.finish();
-    for (int r = 0; r < kTankRuns; ++r) runLine[r]->pushRun(write[r], count);
+    // The columns are only read once they join the lines, so the guard runs here,
+    // four samples at a time.
+    for (int r = 0; r < kTankRuns; ++r) {
+        float* column = write[r];
+        int i = 0;
+        for (; i + 4 <= count; i += 4) _mm_storeu_ps(column + i, finiteOrZero4(_mm_loadu_ps(column + i)));
+        for (; i < count; ++i) column[i] = finiteOrZero(column[i]);
+        runLine[r]->pushRun(column, count);
+    }
     mixOutput(count, earlyLeft, earlyRight, left, right);
 
     std::copy_n(fdnLow, 6, fdnLow_.begin());
