@@ -1,6 +1,7 @@
 #include "plugin/SharedTables.h"
 
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "dsp/stars/HrirSetCache.h"
@@ -23,8 +24,10 @@ struct Worker {
 };
 
 // Never destroyed, like the tables: a host may leave the module from its exit handlers.
+// In the module's own storage, so unloading the module leaves nothing on the heap.
 Worker& worker() {
-    static Worker* const w = new Worker;
+    alignas(Worker) static unsigned char storage[sizeof(Worker)];
+    static Worker* const w = new (storage) Worker;
     return *w;
 }
 

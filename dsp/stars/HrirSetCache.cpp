@@ -4,6 +4,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 #include "dsp/stars/EmbeddedKemar.h"
@@ -46,9 +47,12 @@ struct Store {
 };
 
 // Never destroyed: a host may leave the module from its own exit handlers, after the
-// library's statics are gone; what it holds is released when the module is left.
+// library's statics are gone; what it holds is released when the module is left. It
+// lives in the module's own storage rather than on the heap, so unloading the module
+// leaves nothing behind.
 Store& store() {
-    static Store* const s = new Store;
+    alignas(Store) static unsigned char storage[sizeof(Store)];
+    static Store* const s = new (storage) Store;
     return *s;
 }
 
