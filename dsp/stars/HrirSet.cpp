@@ -18,14 +18,7 @@ namespace {
 // Brings every pair to the loudness of the median pair, so a star's level does not
 // depend on the direction it comes from. Loudness grows with the square root of the
 // gain, hence the squared ratio.
-void normaliseToMedianLoudness(std::vector<HrirPair>& pairs, double sampleRate) {
-    const BandLoudnessMeter meter(sampleRate);
-    std::vector<double> loudness(pairs.size());
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        const HrirPair& p = pairs[i];
-        loudness[i] = meter(p.left.data(), static_cast<int>(p.left.size())) +
-                      meter(p.right.data(), static_cast<int>(p.right.size()));
-    }
+void levelToMedianLoudness(std::vector<HrirPair>& pairs, const std::vector<double>& loudness) {
     std::vector<double> sorted = loudness;
     std::sort(sorted.begin(), sorted.end());
     const double median = sorted[sorted.size() / 2];
@@ -95,6 +88,8 @@ bool HrirSet::build(const HrirSource& source, double sampleRate, int maxTaps, bo
     }
 
     std::vector<HrirPair> pairs(static_cast<std::size_t>(source.count));
+    std::vector<double> loudness(pairs.size());
+    const BandLoudnessMeter meter(sampleRate);
     const auto fill = [&](int begin, int end) {
         std::optional<ResponseResampler> resampler;
         if (convert) resampler.emplace(fromRate, toRate);
@@ -113,12 +108,14 @@ bool HrirSet::build(const HrirSource& source, double sampleRate, int maxTaps, bo
             }
             pair.leftDelay = usableDelay(source.leftDelay[static_cast<std::size_t>(i)]);
             pair.rightDelay = usableDelay(source.rightDelay[static_cast<std::size_t>(i)]);
+            if (normalise)
+                loudness[static_cast<std::size_t>(i)] = meter(pair.left.data(), taps) + meter(pair.right.data(), taps);
         }
     };
-    // Converting is most of the work and every pair is converted on its own: a second
-    // thread takes half of them (the host waits for the activation, often on an idle
-    // core). Declared after what it writes, so an exception here waits for it first.
-    const int half = convert ? source.count / 2 : 0;
+    // Converting and measuring are most of the work and every pair is done on its own:
+    // a second thread takes half of them (the host waits for the activation, often with
+    // a core idle). Declared after what it writes, so an exception here waits for it.
+    const int half = source.count / 2;
     std::future<void> helper;
     if (half > 0) {
         try {
@@ -130,7 +127,7 @@ bool HrirSet::build(const HrirSource& source, double sampleRate, int maxTaps, bo
     fill(half, source.count);
     if (helper.valid()) helper.get();
 
-    if (normalise) normaliseToMedianLoudness(pairs, sampleRate);
+    if (normalise) levelToMedianLoudness(pairs, loudness);
     pairs_ = std::make_shared<const std::vector<HrirPair>>(std::move(pairs));
     taps_ = taps;
     libraryLength_ = length;
