@@ -74,7 +74,6 @@ Biquad erbBandPass(double centreHz, double sampleRate) {
 // Four bands, one per lane.
 using BandLanes = double __attribute__((vector_size(32)));
 
-
 // Energy of x through every band filter. The bands are independent, so four of them
 // run side by side in vector lanes, their coefficients and states held in registers
 // for the whole signal; each lane does the plain biquad recurrence in the written
