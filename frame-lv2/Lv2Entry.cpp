@@ -9,6 +9,7 @@
 
 #include "frame-lv2/Lv2Effect.h"
 #include "frame-lv2/Lv2Layout.h"
+#include "plugin/SharedTables.h"
 
 namespace halcyra::lv2 {
 namespace {
@@ -18,6 +19,7 @@ Lv2Effect* self(LV2_Handle h) { return static_cast<Lv2Effect*>(h); }
 template <int Inputs>
 LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features) {
     if (!(rate > 0.0)) return nullptr;
+    startSharedTables();  // read what every activation needs while the host sets up
     try {
         return new Lv2Effect(rate, Inputs, features);
     } catch (...) {
@@ -67,8 +69,12 @@ const LV2_Descriptor kDescriptors[] = {
 
 // FFTW lives inside this module and keeps its planner memory in process-wide state
 // that outlives every plan; hosts free every instance before unloading a module, so
-// the unload is where it can go (LV2 has no module exit call of its own).
-__attribute__((destructor)) void releaseSharedResources() { fftwf_cleanup(); }
+// the unload is where it can go (LV2 has no module exit call of its own). The same
+// holds for the measurements the HRIR sets are converted from.
+__attribute__((destructor)) void releaseSharedResources() {
+    releaseSharedTables();
+    fftwf_cleanup();
+}
 
 }  // namespace
 }  // namespace halcyra::lv2
