@@ -1,7 +1,8 @@
 // A modulated delay line read with Catmull-Rom interpolation, with the same read
-// conventions as DelayLine. Each write is mirrored into one guard sample before the
-// line and three after it, so the four samples around any read position sit side by
-// side in memory: CubicLanes4 reads four lines at once as plain vector loads.
+// conventions as DelayLine. It is written through CubicLanes4, which mirrors each
+// write into one guard sample before the line and three after it, so the four
+// samples around any read position sit side by side in memory and four lines are
+// read at once as plain vector loads.
 #pragma once
 
 #include <algorithm>
@@ -34,14 +35,6 @@ public:
     int capacity() const { return size_; }
     int writeIndex() const { return write_; }
 
-    void push(float v) {
-        float* s = storage_.data() + kFront;
-        s[write_] = v;
-        if (write_ < kBack) s[size_ + write_] = v;
-        if (write_ == size_ - 1) s[-1] = v;
-        if (++write_ == size_) write_ = 0;
-    }
-
     // Same as DelayLine::position.
     float position(float nominal, float shift) const { return wrappedReadPosition(write_, size_, nominal, shift); }
 
@@ -67,7 +60,7 @@ private:
 };
 
 // Four lines read and written side by side, each lane rounding exactly like the
-// scalar readCubic(position(nominal, shift)) and writing like push(). Sizes, write
+// scalar readCubic(position(nominal, shift)) of DelayLine. Sizes, write
 // positions and storage are gathered once; while a lane set is in use it owns the
 // write positions: write() then advance() once per sample, finish() hands the
 // positions back. A line may sit in two lanes; only one of them writes it.
