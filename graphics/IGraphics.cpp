@@ -149,7 +149,17 @@ bool IGraphics::IsDirty() const {
 void IGraphics::SetAllControlsDirty() { mForceRedraw = true; }
 
 void IGraphics::InvalidateRect(const IRECT& r) {
-    if (!r.Empty()) mInvalid.push_back(r);
+    if (r.Empty()) return;
+    // Frames may pass without a draw (a closed window, a test): the same caret area
+    // every frame must not pile up.
+    for (const IRECT& o : mInvalid) {
+        if (o.Intersect(r) == r) return;
+    }
+    if (mInvalid.size() >= kMaxInvalidRects) {
+        for (const IRECT& o : mInvalid) mInvalid.front() = mInvalid.front().Union(o);
+        mInvalid.resize(1);
+    }
+    mInvalid.push_back(r);
 }
 
 std::uint64_t IGraphics::NewSurfaceId() {

@@ -148,6 +148,7 @@ private:
     FontTable mFonts;
     IColor mBackground = COLOR_BLACK;
     bool mForceRedraw = true;
+    static constexpr std::size_t kMaxInvalidRects = 16;
     std::vector<IRECT> mInvalid;
     std::uint64_t mLastSurface = 0;
     int mLastPixelWidth = 0;
