@@ -74,6 +74,6 @@ void BM_EditorWindow(benchmark::State& state, bool stars) {
     fs::remove_all(folder, ec);
 }
 BENCHMARK_CAPTURE(BM_EditorWindow, Idle, false)->Unit(benchmark::kMillisecond)->Iterations(600)->UseRealTime();
-BENCHMARK_CAPTURE(BM_EditorWindow, BusySky, true)->Unit(benchmark::kMillisecond)->Iterations(300)->UseRealTime();
+BENCHMARK_CAPTURE(BM_EditorWindow, BusySky, true)->Unit(benchmark::kMillisecond)->Iterations(120)->UseRealTime();
 
 }  // namespace
