@@ -197,7 +197,6 @@ void BuildEditorLayout(IGraphics& g, EditorContext& ctx) {
     for (const KnobPlacement& k : kSkyKnobs) AttachKnob(g, k, knobStyle);
     auto* response =
         new ResponseKnobControl(kResponseKnob.rect, kResponseKnob.param, kResponseKnob.label, knobStyle, ctx);
-    ShowValueWhileTouched(*response, kResponseKnob.param);
     g.AttachControl(response, kResponseKnob.tag);
     for (const KnobPlacement& k : kStarKnobs) AttachKnob(g, k, knobStyle);
 

@@ -7,6 +7,7 @@
 #include "editor/EditorColors.h"
 #include "editor/EditorContext.h"
 #include "graphics/Canvas.h"
+#include "plugin/ParameterText.h"
 #include "plugin/Parameters.h"
 
 namespace halcyra {
@@ -34,6 +35,14 @@ ResponseKnobControl::ResponseKnobControl(const IRECT& bounds, int paramIdx, cons
     // The value text sits in the middle of the face: the pointer keeps to the rim so
     // it never crosses "3000 ms".
     SetPointerStart(kPointerStart);
+    // Touched or hovered, the caption reads the value as the knob means it: the host's
+    // millisecond text in ms mode, the quarter notes in beats mode (the tempo decides
+    // the milliseconds then, so the host's text would be wrong).
+    SetReadoutFunction([this](double normalized) {
+        if (BeatsMode()) return ValueText(normalized, true);
+        const int param = GetParamIdx();
+        return formatParameterValue(param, fromNormalized(param, normalized));
+    });
 }
 
 std::string ResponseKnobControl::ValueText(double normalized, bool beats) {

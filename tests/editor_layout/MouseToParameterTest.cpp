@@ -66,6 +66,9 @@ TEST(EditorMouse, ResponseModeToggleSwitchesUnitAndRedrawsTheResponseKnob) {
     EXPECT_TRUE(knob->IsDirty());
     EXPECT_EQ(knob->ValueText(), "4/4");
     EXPECT_DOUBLE_EQ(knob->GetValue(), 3.0 / 7.0);  // switching alone never moves the knob
+    knob->OnMouseOver(0, 0, IMouseMod());
+    EXPECT_EQ(knob->GetCaptionText(), "4/4");  // the touched readout follows the mode too
+    knob->OnMouseOut();
 
     ASSERT_TRUE(e.Render());
     e.Click(r.L + 3, r.MH());
