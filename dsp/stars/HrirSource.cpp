@@ -2,7 +2,10 @@
 
 #include <mysofa.h>
 
+#include "dsp/stars/HrirSourceNeighbours.h"
+
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -15,9 +18,6 @@ struct HrtfFree {
 };
 struct LookupFree {
     void operator()(MYSOFA_LOOKUP* l) const { mysofa_lookup_free(l); }
-};
-struct NeighbourhoodFree {
-    void operator()(MYSOFA_NEIGHBORHOOD* n) const { mysofa_neighborhood_free(n); }
 };
 
 // The reader levels a set by the measurement with the smallest azimuth + elevation
@@ -62,8 +62,9 @@ bool HrirSource::read(const unsigned char* data, std::size_t size, int direction
     mysofa_tocartesian(hrtf.get());
     std::unique_ptr<MYSOFA_LOOKUP, LookupFree> lookup(mysofa_lookup_init(hrtf.get()));
     if (!lookup) return false;
-    std::unique_ptr<MYSOFA_NEIGHBORHOOD, NeighbourhoodFree> neighbours(mysofa_neighborhood_init(hrtf.get(), lookup.get()));
-    if (!neighbours) return false;
+    // Neighbours only of the measurements the directions need, not of the whole set.
+    std::vector<std::array<int, 6>> neighbours(hrtf->M);
+    std::vector<char> neighboursKnown(hrtf->M, 0);
 
     const auto n = static_cast<std::size_t>(hrtf->N);
     HrirSource out;
@@ -83,10 +84,15 @@ bool HrirSource::read(const unsigned char* data, std::size_t size, int direction
         float position[3] = {-azimuths[i], elevations[i], 1.0f};
         mysofa_s2c(position);
         const int nearest = mysofa_lookup(lookup.get(), position);
-        if (nearest < 0) return false;
+        if (nearest < 0 || nearest >= static_cast<int>(hrtf->M)) return false;
+        const auto row = static_cast<std::size_t>(nearest);
+        if (!neighboursKnown[row]) {
+            measurementNeighbours(*lookup, hrtf->SourcePosition.values + row * hrtf->C, nearest, neighbours[row].data());
+            neighboursKnown[row] = 1;
+        }
         float delays[2] = {0.0f, 0.0f};
-        const float* pair = mysofa_interpolate(hrtf.get(), position, nearest,
-                                               mysofa_neighborhood(neighbours.get(), nearest), fir.data(), delays);
+        const float* pair =
+            mysofa_interpolate(hrtf.get(), position, nearest, neighbours[row].data(), fir.data(), delays);
         std::copy(pair, pair + n, out.left.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(i) * n));
         std::copy(pair + n, pair + 2 * n, out.right.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(i) * n));
         out.leftDelay[static_cast<std::size_t>(i)] = delays[0];

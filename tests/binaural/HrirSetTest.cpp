@@ -10,6 +10,7 @@
 #include "dsp/stars/EmbeddedKemar.h"
 #include "dsp/stars/HrirSet.h"
 #include "dsp/stars/HrirSetCache.h"
+#include "dsp/stars/HrirSourceNeighbours.h"
 
 namespace halcyra {
 namespace {
@@ -100,6 +101,33 @@ TEST(HrirSet, EqualsTheReadersOwnConversionAtEveryRate) {
         ASSERT_GT(energy2, 0.0);
         EXPECT_LT(10.0 * std::log10(error2 / energy2 + 1e-30), -100.0) << sr;
     }
+}
+
+// Working out the neighbours of single measurements gives the rows of the reader's own
+// index for the whole set, so the interpolated responses do not change by a bit.
+TEST(HrirSet, MeasurementNeighboursAreTheReadersIndexRows) {
+    int error = 0;
+    MYSOFA_HRTF* hrtf = mysofa_load_data(reinterpret_cast<const char*>(kemarSofaData()),
+                                         static_cast<long>(kemarSofaSize()), &error);
+    ASSERT_NE(hrtf, nullptr);
+    mysofa_tocartesian(hrtf);
+    MYSOFA_LOOKUP* lookup = mysofa_lookup_init(hrtf);
+    MYSOFA_NEIGHBORHOOD* index = mysofa_neighborhood_init(hrtf, lookup);
+    ASSERT_NE(index, nullptr);
+    int missing = 0;
+    for (int m = 0; m < static_cast<int>(hrtf->M); ++m) {
+        int row[6];
+        measurementNeighbours(*lookup, hrtf->SourcePosition.values + 3 * m, m, row);
+        const int* expected = mysofa_neighborhood(index, m);
+        for (int k = 0; k < 6; ++k) {
+            EXPECT_EQ(row[k], expected[k]) << m << " " << k;
+            missing += k < 4 && row[k] < 0;
+        }
+    }
+    EXPECT_GT(missing, 0);  // searches along an angle that give up are covered too
+    mysofa_neighborhood_free(index);
+    mysofa_lookup_free(lookup);
+    mysofa_free(hrtf);
 }
 
 // The process-wide cache hands out what a direct build makes, whether the build finds
