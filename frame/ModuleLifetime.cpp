@@ -26,6 +26,10 @@ void releaseSharedResources() {
 bool enterModule() noexcept {
     std::lock_guard<std::mutex> lock(gMutex);
     ++gUseCount;
+    // An instance usually follows at once and is activated right after it: start
+    // reading what every activation needs now. A host that only scans the module
+    // pays one background read, which its exit waits for.
+    startSharedTables();
     return true;
 }
 
@@ -39,7 +43,7 @@ bool exitModule() noexcept {
 void instanceCreated() noexcept {
     std::lock_guard<std::mutex> lock(gMutex);
     ++gLiveInstances;
-    // The first instance will soon be activated: read what every activation needs now.
+    // For hosts that make instances without entering the module first.
     startSharedTables();
 }
 

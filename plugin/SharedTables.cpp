@@ -14,12 +14,15 @@ namespace {
 
 struct Worker {
     std::mutex mutex;
-    std::thread thread;  // guarded by mutex
+    // The measurements and the calibration, each on its own thread: an activation
+    // that follows at once waits for the longer of the two, not for both in turn.
+    std::thread threads[2];  // guarded by mutex
     bool started = false;
 
     void join() {
         std::lock_guard<std::mutex> lock(mutex);
-        if (thread.joinable()) thread.join();
+        for (std::thread& t : threads)
+            if (t.joinable()) t.join();
     }
 };
 
@@ -37,13 +40,19 @@ struct JoinAtUnload {
     ~JoinAtUnload() { worker().join(); }
 } joinAtUnload;
 
-void computeTables() noexcept {
+// Out of memory: the activation tries again and handles it.
+void readMeasurements() noexcept {
     try {
         const SkyPoints& points = skyPoints();
         readKemarSource(SkyPoints::kCount, points.azimuths(), points.elevations());
+    } catch (...) {
+    }
+}
+
+void calibrate() noexcept {
+    try {
         mappingCalibration();
     } catch (...) {
-        // Out of memory: the activation tries again and handles it.
     }
 }
 
@@ -54,8 +63,9 @@ void startSharedTables() noexcept {
     std::lock_guard<std::mutex> lock(w.mutex);
     if (w.started) return;
     try {
-        w.thread = std::thread(computeTables);
-        w.started = true;
+        w.threads[0] = std::thread(readMeasurements);
+        w.started = true;  // even if the second thread fails: the activation calibrates
+        w.threads[1] = std::thread(calibrate);
     } catch (...) {
         // No thread: the activation computes the tables when it needs them.
     }
