@@ -66,6 +66,15 @@ public:
     Coefficients coefficients() const { return coef_; }
     float glideCurrentLength() const { return glideCurrent_; }
 
+    // The network is compiled twice: for the x86-64 baseline and for AVX2. Both copies
+    // do the same operations in the same order without fused multiply-adds, so they
+    // give the same output bit for bit; the AVX2 copy runs wherever the CPU has it.
+    enum class InstructionSet { kBaseline, kAvx2 };
+    static bool avx2Supported();
+    // kAvx2 falls back to the baseline on a CPU without it.
+    void setInstructionSet(InstructionSet set);
+    InstructionSet instructionSet() const { return avx2_ ? InstructionSet::kAvx2 : InstructionSet::kBaseline; }
+
 private:
     void applyInputTone();
     void applyGlideSize();
@@ -81,9 +90,14 @@ private:
     // FDN and glide line then run sample by sample.
     // Both work on one chunk of at most chunk_ samples; `feed` receives (and the
     // tails then read) its diffused feed.
-    void renderFrontEnd(const float* input, int count, float* feed);
-    void renderTails(int count, const float* feed, float* left, float* right);
-    void mixOutput(int count, const float* earlyLeft, const float* earlyRight, float* left, float* right);
+    // The two compiled copies of one chunk, and the body both inline.
+    void renderChunkBaseline(const float* input, int count, float* feed, float* left, float* right);
+    void renderChunkAvx2(const float* input, int count, float* feed, float* left, float* right);
+    [[gnu::always_inline]] inline void renderChunk(const float* input, int count, float* feed, float* left, float* right);
+    [[gnu::always_inline]] inline void renderFrontEnd(const float* input, int count, float* feed);
+    [[gnu::always_inline]] inline void renderTails(int count, const float* feed, float* left, float* right);
+    [[gnu::always_inline]] inline void mixOutput(int count, const float* earlyLeft, const float* earlyRight,
+                                                 float* left, float* right);
 
     // Controls, kept across prepare and clear.
     float decayTime_ = 3.0f, lowDecayRatio_ = 1.3f, dampingFrequency_ = 4500.0f, highDecayRatio_ = 0.65f;
@@ -94,6 +108,7 @@ private:
     int capacity_ = 0;
     int chunk_ = 1;  // samples per pass through the network, at most capacity_
     bool prepared_ = false;
+    bool avx2_ = avx2Supported();
     Lengths len_{};
     Coefficients coef_{};
 

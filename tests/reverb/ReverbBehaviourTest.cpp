@@ -119,10 +119,17 @@ TEST(ReverbBehaviour, SameInputAfterClearIsBitIdentical) {
     EXPECT_EQ(first.feed, second.feed);
 }
 
-TEST(ReverbBehaviour, BlockSizeDoesNotChangeTheResult) {
+// The AVX2 copy of the network (where the CPU has it) against the baseline copy in
+// other blocks: the same samples, bit for bit.
+TEST(ReverbBehaviour, BlockSizeAndInstructionSetDoNotChangeTheResult) {
     ReverbEngine a, b;
-    a.prepare(48000.0, 4096);
-    b.prepare(48000.0, 4096);
+    a.setInstructionSet(ReverbEngine::InstructionSet::kAvx2);
+    b.setInstructionSet(ReverbEngine::InstructionSet::kBaseline);
+    EXPECT_EQ(a.instructionSet() == ReverbEngine::InstructionSet::kAvx2, ReverbEngine::avx2Supported());
+    for (ReverbEngine* e : {&a, &b}) {
+        e->prepare(48000.0, 4096);
+        applyMapping(*e, 0.9f);  // cross-feed on, glide line gliding
+    }
     const std::vector<float> input = noiseBurst(12000, 4000);
     const Render whole = render(a, input, 4096), pieces = render(b, input, 37);
     EXPECT_EQ(whole.left, pieces.left);

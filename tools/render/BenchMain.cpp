@@ -6,8 +6,10 @@
 // and with the module's loading and the instance's construction back to back.
 // --instances N: N instances on one thread, each block passed through all of them in
 // turn as a host does with a chain of plug-ins; prints the cost per instance against
-// one instance alone (cache pressure shows up as the ratio). --seconds S shortens the
-// 20 s runs and --scenario NAME picks one row, e.g. for a cache simulator.
+// one instance alone (cache pressure shows up as the ratio), from R alternating rounds
+// (--rounds R, default 10) over S seconds of audio per set (--seconds S, default 20).
+// --scenario NAME picks one row; --no-baseline runs the N instances only, so a cache
+// simulator sees them alone (e.g. --rounds 1 --seconds 0.25 against 0.5).
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -83,60 +85,123 @@ double residentKiB() {
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1024.0;
 }
 
-// Costs are per instance: the CPU time of all of them divided by their count.
-Result runScenario(halcyra::host::Vst3Module& module, const Scenario& scenario,
-                   const halcyra::render::StereoAudio& demo, int count = 1, double seconds = kSeconds) {
-    std::vector<std::unique_ptr<PluginInstance>> instances;
-    const double residentBefore = residentKiB();
-    for (int k = 0; k < count; ++k) {
-        auto instance = std::make_unique<PluginInstance>(module);
-        halcyra::host::ProcessSettings settings;
-        settings.sampleRate = kRate;
-        settings.maxBlockSize = kBlock;
-        settings.inputChannels = 2;
-        settings.offline = false;
-        instance->configure(settings);
-        for (const auto& [name, value] : scenario.settings) halcyra::render::applyAssignment(*instance, name, value);
-        instance->start();
-        instances.push_back(std::move(instance));
-    }
-    const double residentPerInstance = (residentKiB() - residentBefore) / count;
-
-    const int total = static_cast<int>(seconds * kRate);
-    std::vector<float> inL(kBlock), inR(kBlock), outL(kBlock), outR(kBlock);
-    const float* in[2] = {inL.data(), inR.data()};
-    float* out[2] = {outL.data(), outR.data()};
-    double cpu = 0.0, worst = 0.0;
-    for (int pos = 0; pos < total; pos += kBlock) {
-        const int n = std::min(kBlock, total - pos);
-        for (int i = 0; i < n; ++i) {
-            const std::size_t k = static_cast<std::size_t>((pos + i) % demo.frames());
-            inL[static_cast<std::size_t>(i)] = demo.left[k];
-            inR[static_cast<std::size_t>(i)] = demo.right[k];
+// A started set of instances of one scenario, fed the demo block by block.
+class InstanceSet {
+public:
+    InstanceSet(halcyra::host::Vst3Module& module, const Scenario& scenario, int count) {
+        const double residentBefore = residentKiB();
+        for (int k = 0; k < count; ++k) {
+            auto instance = std::make_unique<PluginInstance>(module);
+            halcyra::host::ProcessSettings settings;
+            settings.sampleRate = kRate;
+            settings.maxBlockSize = kBlock;
+            settings.inputChannels = 2;
+            settings.offline = false;
+            instance->configure(settings);
+            for (const auto& [name, value] : scenario.settings) halcyra::render::applyAssignment(*instance, name, value);
+            instance->start();
+            instances_.push_back(std::move(instance));
         }
-        const double t0 = threadCpuSeconds();
-        for (auto& instance : instances) instance->process(in, out, n);
-        const double dt = (threadCpuSeconds() - t0) / count;
-        cpu += dt;
-        worst = std::max(worst, dt / (n / kRate));
+        residentPerInstance_ = (residentKiB() - residentBefore) / count;
     }
-    for (auto& instance : instances) instance->stop();
-    return {1e6 * cpu / seconds, 100.0 * cpu / seconds, 100.0 * worst, residentPerInstance};
+    ~InstanceSet() {
+        for (auto& instance : instances_) instance->stop();
+    }
+    InstanceSet(const InstanceSet&) = delete;
+    InstanceSet& operator=(const InstanceSet&) = delete;
+
+    int count() const { return static_cast<int>(instances_.size()); }
+    double residentKiBPerInstance() const { return residentPerInstance_; }
+
+    // Passes the next n frames of the demo through every instance in turn; returns the
+    // thread CPU time spent in the instances, and the slowest block's, both per instance.
+    std::pair<double, double> run(const halcyra::render::StereoAudio& demo, int n) {
+        double cpu = 0.0, worst = 0.0;
+        for (int done = 0; done < n; done += kBlock) {
+            const int frames = std::min(kBlock, n - done);
+            for (int i = 0; i < frames; ++i) {
+                const std::size_t k = static_cast<std::size_t>((position_ + i) % demo.frames());
+                inL_[static_cast<std::size_t>(i)] = demo.left[k];
+                inR_[static_cast<std::size_t>(i)] = demo.right[k];
+            }
+            position_ += frames;
+            const float* in[2] = {inL_.data(), inR_.data()};
+            float* out[2] = {outL_.data(), outR_.data()};
+            const double t0 = threadCpuSeconds();
+            for (auto& instance : instances_) instance->process(in, out, frames);
+            const double dt = (threadCpuSeconds() - t0) / count();
+            cpu += dt;
+            worst = std::max(worst, dt / (frames / kRate));
+        }
+        return {cpu, worst};
+    }
+
+private:
+    std::vector<std::unique_ptr<PluginInstance>> instances_;
+    std::vector<float> inL_ = std::vector<float>(kBlock), inR_ = std::vector<float>(kBlock);
+    std::vector<float> outL_ = std::vector<float>(kBlock), outR_ = std::vector<float>(kBlock);
+    long position_ = 0;
+    double residentPerInstance_ = 0.0;
+};
+
+// One instance for the whole demo run: CPU time per audio second, share of a core.
+Result runScenario(halcyra::host::Vst3Module& module, const Scenario& scenario,
+                   const halcyra::render::StereoAudio& demo) {
+    InstanceSet one(module, scenario, 1);
+    const auto [cpu, worst] = one.run(demo, static_cast<int>(kSeconds * kRate));
+    return {1e6 * cpu / kSeconds, 100.0 * cpu / kSeconds, 100.0 * worst, one.residentKiBPerInstance()};
 }
 
-int manyInstances(const std::string& plugin, int count, double seconds, const std::string& only) {
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t m = v.size() / 2;
+    return v.size() % 2 ? v[m] : 0.5 * (v[m - 1] + v[m]);
+}
+
+struct ManyOptions {
+    int count = 16;
+    double seconds = 20.0;  // audio per set, over all rounds
+    int rounds = 10;
+    bool baseline = true;   // false: the N instances only (for a cache simulator)
+    std::string only;
+};
+
+// One instance and N instances, both started once, run in alternating short rounds so
+// that a slower stretch of a shared machine hits both alike; the ratio is taken per
+// round (N's round against the one-instance round right after it) and its median shown.
+int manyInstances(const std::string& plugin, const ManyOptions& o) {
     halcyra::host::Vst3Module module(plugin);
     const auto demo = halcyra::render::makeDemoSignal(kRate);
-    std::printf("halcyra-bench: %g s of the demo at %.0f Hz, blocks of %d, 1 and %d instances on one thread\n",
-                seconds, kRate, kBlock, count);
+    const int perRound = std::max(kBlock, static_cast<int>(o.seconds * kRate / o.rounds) / kBlock * kBlock);
+    const double roundSeconds = perRound / kRate;
+    std::printf("halcyra-bench: %d round(s) of %.2f s of the demo at %.0f Hz, blocks of %d, %s%d instances on one thread\n",
+                o.rounds, roundSeconds, kRate, kBlock, o.baseline ? "1 and " : "", o.count);
     for (const Scenario& s : scenarios()) {
-        if (!only.empty() && only != s.name) continue;
-        const Result one = runScenario(module, s, demo, 1, seconds);
-        const Result many = runScenario(module, s, demo, count, seconds);
-        std::printf("%-22s one: %6.2f %% of a core; %d: %6.2f %% each, %.2fx one\n", s.name, one.percentOfCore, count,
-                    many.percentOfCore, many.percentOfCore / one.percentOfCore);
-        if (!only.empty() || &s == &scenarios().front())
-            std::printf("%-22s %.0f KiB resident per instance\n", "", many.residentKiBPerInstance);
+        if (!o.only.empty() && o.only != s.name) continue;
+        std::unique_ptr<InstanceSet> one;
+        if (o.baseline) one = std::make_unique<InstanceSet>(module, s, 1);
+        InstanceSet many(module, s, o.count);
+        std::vector<double> oneShare, manyShare, ratio;
+        for (int r = 0; r < o.rounds; ++r) {
+            const double manyCpu = many.run(demo, perRound).first;
+            manyShare.push_back(100.0 * manyCpu / roundSeconds);
+            if (!one) continue;
+            const double oneCpu = one->run(demo, perRound).first;
+            oneShare.push_back(100.0 * oneCpu / roundSeconds);
+            ratio.push_back(manyCpu / oneCpu);
+        }
+        if (one) {
+            std::printf("%-22s one: %6.2f %% of a core (best round %.2f); %d: %6.2f %% each (best %.2f); "
+                        "%.2fx one (median of rounds, spread %.2f-%.2f)\n",
+                        s.name, median(oneShare), *std::min_element(oneShare.begin(), oneShare.end()), o.count,
+                        median(manyShare), *std::min_element(manyShare.begin(), manyShare.end()), median(ratio),
+                        *std::min_element(ratio.begin(), ratio.end()), *std::max_element(ratio.begin(), ratio.end()));
+        } else {
+            std::printf("%-22s %d: %6.2f %% of a core each (median of rounds, best %.2f)\n", s.name, o.count,
+                        median(manyShare), *std::min_element(manyShare.begin(), manyShare.end()));
+        }
+        if (!o.only.empty() || &s == &scenarios().front())
+            std::printf("%-22s %.0f KiB resident per instance\n", "", many.residentKiBPerInstance());
     }
     return 0;
 }
@@ -224,13 +289,19 @@ int main(int argc, char** argv) {
         const bool activation = argc > 1 && std::strcmp(argv[1], "--first-activation") == 0;
         const bool many = argc > 2 && std::strcmp(argv[1], "--instances") == 0;
         int pluginArg = activation ? 2 : many ? 3 : 1;
-        double seconds = 20.0;
-        std::string only;
-        while (many && argc > pluginArg + 1) {
-            if (std::strcmp(argv[pluginArg], "--seconds") == 0) {
-                seconds = std::atof(argv[pluginArg + 1]);
-            } else if (std::strcmp(argv[pluginArg], "--scenario") == 0) {
-                only = argv[pluginArg + 1];
+        ManyOptions options;
+        while (many && argc > pluginArg) {
+            const bool hasValue = argc > pluginArg + 1;
+            if (std::strcmp(argv[pluginArg], "--seconds") == 0 && hasValue) {
+                options.seconds = std::atof(argv[pluginArg + 1]);
+            } else if (std::strcmp(argv[pluginArg], "--rounds") == 0 && hasValue) {
+                options.rounds = std::atoi(argv[pluginArg + 1]);
+            } else if (std::strcmp(argv[pluginArg], "--scenario") == 0 && hasValue) {
+                options.only = argv[pluginArg + 1];
+            } else if (std::strcmp(argv[pluginArg], "--no-baseline") == 0) {
+                options.baseline = false;
+                pluginArg += 1;
+                continue;
             } else {
                 break;
             }
@@ -239,14 +310,15 @@ int main(int argc, char** argv) {
         const std::string plugin = argc > pluginArg ? argv[pluginArg] : (dir / "Halcyra.vst3").string();
         if (activation) return firstActivations(plugin);
         if (many) {
-            const int count = std::atoi(argv[2]);
-            if (count < 1 || count > 256 || !(seconds > 0.0 && seconds <= 3600.0)) {
+            options.count = std::atoi(argv[2]);
+            if (options.count < 1 || options.count > 256 || !(options.seconds > 0.0 && options.seconds <= 3600.0) ||
+                options.rounds < 1 || options.rounds > 1000) {
                 std::fprintf(stderr,
-                             "usage: halcyra-bench [--instances N (1-256) [--seconds S] [--scenario NAME] | "
-                             "--first-activation] [PLUGIN]\n");
+                             "usage: halcyra-bench [--instances N (1-256) [--seconds S] [--rounds R] [--no-baseline] "
+                             "[--scenario NAME] | --first-activation] [PLUGIN]\n");
                 return 2;
             }
-            return manyInstances(plugin, count, seconds, only);
+            return manyInstances(plugin, options);
         }
         halcyra::host::Vst3Module module(plugin);
         const auto demo = halcyra::render::makeDemoSignal(kRate);
