@@ -236,23 +236,41 @@ void SkyViewControl::OnMouseUp(float, float, const IMouseMod&) {
 void SkyViewControl::Draw(Canvas& g) {
     const SkyViewState& s = DrawnState();
     g.PathClipRegion(mRECT);
-    DrawSky(g, s);
-    DrawGlow(g, s);
-    DrawClouds(g, s);
+    PaintBackdrop(s, g.Scale());
+    g.DrawImage(mBackdrop.Image(), mRECT);
     DrawFlashes(g, s);
     DrawWindArrow(g);
     g.PathClipRegion();
 }
 
-void SkyViewControl::DrawSky(Canvas& g, const SkyViewState& s) const {
-    const SkyPaletteEntry& p = GetSkyPalette(mPaletteIndex);
-    const float gain = Clamp01(s.brightness) * 0.4f + 0.8f;
-    g.FillRect(IPattern::Linear(mRECT.L, mRECT.T, mRECT.L, mRECT.B, ScaledRgb(p.skyTop, gain),
-                                ScaledRgb(p.skyBottom, gain)),
-               mRECT);
+void SkyViewControl::PaintBackdrop(const SkyViewState& s, float scale) {
+    BackdropKey key;
+    std::copy(std::begin(s.weights), std::end(s.weights), key.weights.begin());
+    key.brightness = s.brightness;
+    key.size = s.size;
+    key.onsetGain = s.onsetGain;
+    key.glowAlpha = static_cast<int>(std::lround(GlowAlpha(s) * 255.0f));
+    key.paletteIndex = mPaletteIndex;
+    key.speakers = mSpeakers;
+    key.rect = mRECT;
+    key.scale = scale;
+    // A partial redraw that only passes over the sky shows the same backdrop again.
+    if (key == mBackdropKey && !mBackdrop.Image().Empty()) return;
+    mBackdropKey = key;
+    mBackdrop.Begin(mRECT, scale);
+    PaintSky(s);
+    PaintGlow(s);
+    PaintClouds(s);
+    mBackdrop.End();
 }
 
-void SkyViewControl::DrawGlow(Canvas& g, const SkyViewState& s) const {
+void SkyViewControl::PaintSky(const SkyViewState& s) {
+    const SkyPaletteEntry& p = GetSkyPalette(mPaletteIndex);
+    const float gain = Clamp01(s.brightness) * 0.4f + 0.8f;
+    mBackdrop.FillVerticalGradient(ScaledRgb(p.skyTop, gain), ScaledRgb(p.skyBottom, gain));
+}
+
+void SkyViewControl::PaintGlow(const SkyViewState& s) {
     const SkyPaletteEntry& p = GetSkyPalette(mPaletteIndex);
     const float bright = Clamp01(s.brightness);
     const IColor base = Toward(p.cloud, p.glow, 0.55f);
@@ -260,9 +278,7 @@ void SkyViewControl::DrawGlow(Canvas& g, const SkyViewState& s) const {
     const float alpha = GlowAlpha(s);
     const float h = mRECT.H();
     const float radius = (Clamp01(s.size) * 0.75f + 0.45f) * h;
-    g.FillRect(IPattern::Radial(mRECT.MW(), mRECT.B - h * 2.0f / 11.0f, 0.0f, radius, WithAlphaFactor(colour, alpha),
-                                colour.WithAlpha(0)),
-               mRECT);
+    mBackdrop.FillRadialGlow(mRECT.MW(), mRECT.B - h * 2.0f / 11.0f, radius, WithAlphaFactor(colour, alpha));
 }
 
 float SkyViewControl::GlowAlpha(const SkyViewState& s) const {
@@ -271,7 +287,7 @@ float SkyViewControl::GlowAlpha(const SkyViewState& s) const {
     return std::max(0.0f, std::min(0.85f, alpha));
 }
 
-void SkyViewControl::DrawClouds(Canvas& g, const SkyViewState& s) const {
+void SkyViewControl::PaintClouds(const SkyViewState& s) {
     const SkyPaletteEntry& p = GetSkyPalette(mPaletteIndex);
     const float h = mRECT.H();
     const float onset = Clamp01(s.onsetGain);
@@ -285,9 +301,9 @@ void SkyViewControl::DrawClouds(Canvas& g, const SkyViewState& s) const {
         const float edgeFade = mSpeakers ? 1.0f - std::fabs(az) * 0.35f / 90.0f : 1.0f;
         const float e = w * edgeFade * onset;
         const float rho = h * 0.085f * (0.9f * w + 0.7f);
-        g.FillCircle(WithAlphaFactor(colour, 0.128f * e), x, y, 1.6f * rho);
-        g.FillCircle(WithAlphaFactor(colour, 0.208f * e), x, y, rho);
-        g.FillCircle(WithAlphaFactor(colour, 0.272f * e), x, y, 0.55f * rho);
+        mBackdrop.FillDisc(x, y, 1.6f * rho, WithAlphaFactor(colour, 0.128f * e));
+        mBackdrop.FillDisc(x, y, rho, WithAlphaFactor(colour, 0.208f * e));
+        mBackdrop.FillDisc(x, y, 0.55f * rho, WithAlphaFactor(colour, 0.272f * e));
     }
 }
 

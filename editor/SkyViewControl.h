@@ -6,9 +6,11 @@
 // only); a click asks for a star there when manual events are on.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
+#include "editor/SkyBackdrop.h"
 #include "editor/SkyPoints.h"
 #include "editor/SkyViewState.h"
 #include "graphics/IControl.h"
@@ -99,6 +101,18 @@ private:
         bool manualEvents = false;
     };
 
+    // What the backdrop (sky, glow, clouds) shows; it is painted again only when this changes.
+    struct BackdropKey {
+        std::array<float, SkyPointTable::kCount> weights{};
+        float brightness = 0.0f, size = 0.0f, onsetGain = 0.0f;
+        int glowAlpha = -1;
+        int paletteIndex = -1;
+        bool speakers = false;
+        IRECT rect;
+        float scale = 0.0f;
+        bool operator==(const BackdropKey&) const = default;
+    };
+
     void AdvanceIdleSky();
     void SpawnIdleFlash();
     float NextRandom();
@@ -106,9 +120,10 @@ private:
     // True when the picture would differ from the one last asked for; remembers this one.
     bool PictureChanged();
 
-    void DrawSky(Canvas& g, const SkyViewState& s) const;
-    void DrawGlow(Canvas& g, const SkyViewState& s) const;
-    void DrawClouds(Canvas& g, const SkyViewState& s) const;
+    void PaintBackdrop(const SkyViewState& s, float scale);
+    void PaintSky(const SkyViewState& s);
+    void PaintGlow(const SkyViewState& s);
+    void PaintClouds(const SkyViewState& s);
     void DrawFlashes(Canvas& g, const SkyViewState& s) const;
     void DrawStarGlyph(Canvas& g, float x, float y, float alpha, float size, float ageRatio) const;
     void DrawWindArrow(Canvas& g);
@@ -137,6 +152,9 @@ private:
     float mPressX = 0.0f, mPressY = 0.0f;
     float mWindAngle = 0.0f;
     float mWindFade = kWindFadeSeconds;
+
+    SkyBackdrop mBackdrop;
+    BackdropKey mBackdropKey;
 
     ClickFunction mClick;
     IText mWindLabel;

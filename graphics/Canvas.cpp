@@ -1,12 +1,15 @@
 #include "graphics/Canvas.h"
 
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cmath>
 
 #include "graphics/EmbeddedFonts.h"
 #include "graphics/FontTable.h"
+#include "graphics/PixelImage.h"
 #include "nanovg.h"
 
 extern "C" {
@@ -27,6 +30,33 @@ NVGcolor ToNvg(const IColor& c) {
     return nvgRGBA(ch(c.R), ch(c.G), ch(c.B), ch(c.A));
 }
 
+// NanoVG keeps this many Save levels and ignores deeper ones.
+constexpr std::size_t kMaxSaveLevels = 32;
+// Textures kept for images drawn lately; the least recently drawn goes first.
+constexpr std::size_t kMaxTextures = 4;
+
+// A pixel span [p0, p1) on one axis and how much of it a shape covers.
+struct Span {
+    float p0, p1, cover;
+};
+
+// Splits [a, b) (pixel units) into whole pixels and the partly covered pixel at
+// either end; returns how many spans it wrote.
+int PixelSpans(float a, float b, Span out[3]) {
+    if (!(b > a)) return 0;
+    const float inA = std::ceil(a), inB = std::floor(b);
+    if (inA > inB) {  // inside a single pixel
+        const float p = std::floor(a);
+        out[0] = {p, p + 1.0f, b - a};
+        return 1;
+    }
+    int n = 0;
+    if (inA > a) out[n++] = {inA - 1.0f, inA, inA - a};
+    if (inB > inA) out[n++] = {inA, inB, 1.0f};
+    if (b > inB) out[n++] = {inB, inB + 1.0f, b - inB};
+    return n;
+}
+
 // Twelve o'clock, clockwise, in degrees -> NanoVG's radians from three o'clock.
 float ToNvgAngle(float degrees) { return (degrees - 90.0f) * static_cast<float>(M_PI) / 180.0f; }
 
@@ -40,7 +70,10 @@ std::unique_ptr<Canvas> Canvas::Create() {
 
 Canvas::Canvas(NVGcontext* vg) : mVg(vg) {}
 
-Canvas::~Canvas() { nvgDeleteGL2(mVg); }
+Canvas::~Canvas() {
+    for (const Texture& t : mTextures) glDeleteTextures(1, &t.name);
+    nvgDeleteGL2(mVg);
+}
 
 void Canvas::BeginFrame(int pixelWidth, int pixelHeight, float scale, PixelRect area) {
     mScale = scale > 0.0f ? scale : 1.0f;
@@ -49,8 +82,22 @@ void Canvas::BeginFrame(int pixelWidth, int pixelHeight, float scale, PixelRect 
     // NanoVG turns GL's scissor test off when it flushes, so the viewport does the
     // limiting: it spans the area, and the origin moves to the area's corner.
     glViewport(mArea.x0, pixelHeight - mArea.y1, mArea.W(), mArea.H());
+    mClips.assign(1, Clip{});
+    StartVectorFrame();
+}
+
+void Canvas::StartVectorFrame() {
     nvgBeginFrame(mVg, static_cast<float>(mArea.W()) / mScale, static_cast<float>(mArea.H()) / mScale, mScale);
     nvgTranslate(mVg, -static_cast<float>(mArea.x0) / mScale, -static_cast<float>(mArea.y0) / mScale);
+    for (std::size_t i = 0; i < mClips.size(); ++i) {
+        if (i > 0) nvgSave(mVg);
+        ApplyClip(mClips[i]);
+    }
+}
+
+void Canvas::ApplyClip(const Clip& c) {
+    if (!c.on) nvgResetScissor(mVg);
+    else nvgScissor(mVg, c.r.L, c.r.T, std::max(c.r.W(), 0.0f), std::max(c.r.H(), 0.0f));
 }
 
 void Canvas::EndFrame() { nvgEndFrame(mVg); }
@@ -214,12 +261,127 @@ void Canvas::PathStroke(const IPattern& p, float thickness, float miterLimit) {
 }
 
 void Canvas::PathClipRegion(const IRECT& r) {
-    if (r.Empty()) nvgResetScissor(mVg);
-    else nvgIntersectScissor(mVg, r.L, r.T, r.W(), r.H());
+    Clip& c = mClips.back();
+    c.r = r.Empty() ? IRECT() : c.on ? c.r.Intersect(r) : r;
+    c.on = !r.Empty();
+    ApplyClip(c);
 }
 
-void Canvas::Save() { nvgSave(mVg); }
-void Canvas::Restore() { nvgRestore(mVg); }
+void Canvas::Save() {
+    nvgSave(mVg);
+    if (mClips.size() < kMaxSaveLevels) mClips.push_back(mClips.back());
+}
+
+void Canvas::Restore() {
+    nvgRestore(mVg);
+    if (mClips.size() > 1) mClips.pop_back();
+}
+
+unsigned Canvas::TextureFor(const PixelImage& image) {
+    auto it = std::find_if(mTextures.begin(), mTextures.end(), [&](const Texture& t) { return t.image == image.Id(); });
+    if (it == mTextures.end()) {
+        if (mTextures.size() >= kMaxTextures) {
+            it = std::min_element(mTextures.begin(), mTextures.end(),
+                                  [](const Texture& a, const Texture& b) { return a.lastUse < b.lastUse; });
+            glDeleteTextures(1, &it->name);
+            *it = Texture{};
+        } else {
+            it = mTextures.emplace(mTextures.end());
+        }
+        it->image = image.Id();
+        glGenTextures(1, &it->name);
+    }
+    it->lastUse = ++mTextureUses;
+    if (it->name == 0) return 0;
+    glBindTexture(GL_TEXTURE_2D, it->name);
+    if (it->revision == image.Revision() && it->width == image.Width() && it->height == image.Height()) return it->name;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+    if (it->width == image.Width() && it->height == image.Height()) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, image.Width(), image.Height(), GL_RGBA, GL_UNSIGNED_BYTE,
+                        image.Data());
+    } else {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.Width(), image.Height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     image.Data());
+    }
+    if (glGetError() != GL_NO_ERROR) {
+        // Tried again next time rather than drawn from a texture that never took the pixels.
+        it->width = it->height = 0;
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return 0;
+    }
+    it->revision = image.Revision();
+    it->width = image.Width();
+    it->height = image.Height();
+    return it->name;
+}
+
+void Canvas::DrawImage(const PixelImage& image, const IRECT& r) {
+    const Clip& clip = mClips.back();
+    const IRECT shown = clip.on ? clip.r.Intersect(r) : r;
+    if (image.Empty() || r.Empty() || shown.Empty()) return;
+    // What NanoVG has queued lies beneath the picture.
+    nvgEndFrame(mVg);
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
+        // earlier errors must not count against the upload
+    }
+    if (const unsigned texture = TextureFor(image)) {
+        glDisable(GL_SCISSOR_TEST);
+        glDisable(GL_STENCIL_TEST);
+        glDisable(GL_CULL_FACE);
+        glUseProgram(0);
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glActiveTexture(GL_TEXTURE0);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        // Partly covered edge pixels blend by their coverage, as antialiased fills do.
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        Span xs[3], ys[3];
+        const int nx = PixelSpans(std::max(shown.L * mScale, static_cast<float>(mArea.x0)),
+                                  std::min(shown.R * mScale, static_cast<float>(mArea.x1)), xs);
+        const int ny = PixelSpans(std::max(shown.T * mScale, static_cast<float>(mArea.y0)),
+                                  std::min(shown.B * mScale, static_cast<float>(mArea.y1)), ys);
+        // Pixel position -> the viewport's -1..1 (y up) and the image's 0..1.
+        const auto ndcX = [this](float x) { return 2.0f * (x - static_cast<float>(mArea.x0)) / static_cast<float>(mArea.W()) - 1.0f; };
+        const auto ndcY = [this](float y) { return 1.0f - 2.0f * (y - static_cast<float>(mArea.y0)) / static_cast<float>(mArea.H()); };
+        const auto u = [&](float x) { return (x / mScale - r.L) / r.W(); };
+        const auto v = [&](float y) { return (y / mScale - r.T) / r.H(); };
+        for (int j = 0; j < ny; ++j) {
+            for (int i = 0; i < nx; ++i) {
+                const float cover = xs[i].cover * ys[j].cover;
+                if (cover >= 1.0f) glDisable(GL_BLEND);
+                else glEnable(GL_BLEND);
+                glColor4f(1.0f, 1.0f, 1.0f, cover);
+                glBegin(GL_QUADS);
+                glTexCoord2f(u(xs[i].p0), v(ys[j].p0));
+                glVertex2f(ndcX(xs[i].p0), ndcY(ys[j].p0));
+                glTexCoord2f(u(xs[i].p0), v(ys[j].p1));
+                glVertex2f(ndcX(xs[i].p0), ndcY(ys[j].p1));
+                glTexCoord2f(u(xs[i].p1), v(ys[j].p1));
+                glVertex2f(ndcX(xs[i].p1), ndcY(ys[j].p1));
+                glTexCoord2f(u(xs[i].p1), v(ys[j].p0));
+                glVertex2f(ndcX(xs[i].p1), ndcY(ys[j].p0));
+                glEnd();
+            }
+        }
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glDisable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    StartVectorFrame();
+}
 
 bool Canvas::SelectFont(const IText& style) {
     const auto it = mFontHandles.find(style.font);

@@ -66,7 +66,8 @@ ICornerResizerControl* IGraphics::AttachCornerResizer(float size) {
 
 IControl* IGraphics::AttachPanelBackground(const IColor& color) {
     mBackground = color;
-    return AttachControl(new IPanelControl(GetBounds(), color));
+    mBackgroundPanel = new IPanelControl(GetBounds(), color);
+    return AttachControl(mBackgroundPanel);
 }
 
 IControl* IGraphics::GetControlWithTag(int tag) const {
@@ -90,6 +91,7 @@ void IGraphics::RemoveAllControls() {
     mTextEntry.reset();
     mControls.clear();
     mCornerResizer.reset();
+    mBackgroundPanel = nullptr;
     mInvalid.clear();
     mForceRedraw = true;
 }
@@ -191,12 +193,18 @@ void IGraphics::Draw(Canvas& g, std::uint64_t surfaceId) {
 
 void IGraphics::DrawArea(Canvas& g, const PixelRect& area) {
     g.BeginFrame(PixelWidth(), PixelHeight(), mScale, area);
-    g.Clear(mBackground);
+    // An opaque background panel over the whole canvas is what the clear paints: filling
+    // it again would be one more pass over every pixel of the area.
+    const IPanelControl* background = mBackgroundPanel;
+    if (background != nullptr &&
+        (background->IsHidden() || background->GetColor().A != 255 || !(background->GetRECT() == GetBounds())))
+        background = nullptr;
+    g.Clear(background != nullptr ? background->GetColor() : mBackground);
     const IRECT logical = IRECT(static_cast<float>(area.x0), static_cast<float>(area.y0), static_cast<float>(area.x1),
                                 static_cast<float>(area.y1))
                               .GetScaled(1.0f / mScale);
     const auto drawOne = [&](IControl& c) {
-        if (c.IsHidden() || logical.Intersect(c.GetDrawRECT().GetPadded(kRedrawMargin)).Empty()) return;
+        if (&c == background || c.IsHidden() || logical.Intersect(c.GetDrawRECT().GetPadded(kRedrawMargin)).Empty()) return;
         g.Save();
         c.Draw(g);
         g.Restore();

@@ -24,6 +24,7 @@ namespace halcyra {
 class Canvas;
 class IEditorDelegate;
 class ICornerResizerControl;
+class IPanelControl;
 
 class IGraphics {
 public:
@@ -147,6 +148,7 @@ private:
     std::unique_ptr<ICornerResizerControl> mCornerResizer;
     FontTable mFonts;
     IColor mBackground = COLOR_BLACK;
+    IPanelControl* mBackgroundPanel = nullptr;
     bool mForceRedraw = true;
     static constexpr std::size_t kMaxInvalidRects = 16;
     std::vector<IRECT> mInvalid;

@@ -1,0 +1,101 @@
+#include "editor/SkyBackdrop.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace halcyra {
+
+void SkyBackdrop::Begin(const IRECT& area, float scale) {
+    mArea = area;
+    const auto pixels = [scale](float units) {
+        return std::max(1, static_cast<int>(std::ceil(units * scale / static_cast<float>(kReduction))));
+    };
+    mWidth = area.Empty() ? 0 : pixels(area.W());
+    mHeight = area.Empty() ? 0 : pixels(area.H());
+    mStepX = mWidth > 0 ? area.W() / static_cast<float>(mWidth) : 1.0f;
+    mStepY = mHeight > 0 ? area.H() / static_cast<float>(mHeight) : 1.0f;
+    const std::size_t n = static_cast<std::size_t>(mWidth) * static_cast<std::size_t>(mHeight);
+    mRed.assign(n, 0.0f);
+    mGreen.assign(n, 0.0f);
+    mBlue.assign(n, 0.0f);
+}
+
+void SkyBackdrop::Span(float lo, float hi, float origin, float step, int count, int& first, int& last) {
+    first = std::max(0, static_cast<int>(std::ceil((lo - origin) / step - 0.5f)));
+    last = std::min(count - 1, static_cast<int>(std::floor((hi - origin) / step - 0.5f)));
+}
+
+void SkyBackdrop::FillVerticalGradient(const IColor& top, const IColor& bottom) {
+    for (int j = 0; j < mHeight; ++j) {
+        const float t = std::clamp((Y(j) - mArea.T) / mArea.H(), 0.0f, 1.0f);
+        const auto mix = [t](int a, int b) { return static_cast<float>(a) + (static_cast<float>(b - a)) * t; };
+        const std::size_t row = static_cast<std::size_t>(j) * static_cast<std::size_t>(mWidth);
+        std::fill_n(mRed.begin() + static_cast<std::ptrdiff_t>(row), mWidth, mix(top.R, bottom.R));
+        std::fill_n(mGreen.begin() + static_cast<std::ptrdiff_t>(row), mWidth, mix(top.G, bottom.G));
+        std::fill_n(mBlue.begin() + static_cast<std::ptrdiff_t>(row), mWidth, mix(top.B, bottom.B));
+    }
+}
+
+void SkyBackdrop::FillRadialGlow(float cx, float cy, float radius, const IColor& centre) {
+    const float alpha = static_cast<float>(centre.A) / 255.0f;
+    if (!(alpha > 0.0f) || !(radius > 0.0f) || !std::isfinite(cx) || !std::isfinite(cy)) return;
+    int i0, i1, j0, j1;
+    Span(cx - radius, cx + radius, mArea.L, mStepX, mWidth, i0, i1);
+    Span(cy - radius, cy + radius, mArea.T, mStepY, mHeight, j0, j1);
+    const float r = static_cast<float>(centre.R), g = static_cast<float>(centre.G), b = static_cast<float>(centre.B);
+    for (int j = j0; j <= j1; ++j) {
+        const float dy = Y(j) - cy;
+        float* red = mRed.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(mWidth);
+        float* green = mGreen.data() + (red - mRed.data());
+        float* blue = mBlue.data() + (red - mRed.data());
+        for (int i = i0; i <= i1; ++i) {
+            const float dx = X(i) - cx;
+            const float a = alpha * std::max(0.0f, 1.0f - std::sqrt(dx * dx + dy * dy) / radius);
+            red[i] += (r - red[i]) * a;
+            green[i] += (g - green[i]) * a;
+            blue[i] += (b - blue[i]) * a;
+        }
+    }
+}
+
+void SkyBackdrop::FillDisc(float cx, float cy, float radius, const IColor& colour) {
+    const float alpha = static_cast<float>(colour.A) / 255.0f;
+    if (!(alpha > 0.0f) || !(radius > 0.0f) || !std::isfinite(cx) || !std::isfinite(cy)) return;
+    // Coverage runs from 1 to 0 across one image pixel centred on the edge, as
+    // antialiasing would at this resolution.
+    const float edge = std::max(mStepX, mStepY);
+    const float reach = radius + 0.5f * edge;
+    int i0, i1, j0, j1;
+    Span(cx - reach, cx + reach, mArea.L, mStepX, mWidth, i0, i1);
+    Span(cy - reach, cy + reach, mArea.T, mStepY, mHeight, j0, j1);
+    const float r = static_cast<float>(colour.R), g = static_cast<float>(colour.G), b = static_cast<float>(colour.B);
+    for (int j = j0; j <= j1; ++j) {
+        const float dy = Y(j) - cy;
+        float* red = mRed.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(mWidth);
+        float* green = mGreen.data() + (red - mRed.data());
+        float* blue = mBlue.data() + (red - mRed.data());
+        for (int i = i0; i <= i1; ++i) {
+            const float dx = X(i) - cx;
+            const float cover = std::clamp((radius - std::sqrt(dx * dx + dy * dy)) / edge + 0.5f, 0.0f, 1.0f);
+            const float a = alpha * cover;
+            red[i] += (r - red[i]) * a;
+            green[i] += (g - green[i]) * a;
+            blue[i] += (b - blue[i]) * a;
+        }
+    }
+}
+
+void SkyBackdrop::End() {
+    mImage.Resize(mWidth, mHeight);
+    if (mImage.Empty()) return;
+    std::uint8_t* out = mImage.Pixels();
+    const auto byte = [](float v) { return static_cast<std::uint8_t>(std::clamp(v + 0.5f, 0.0f, 255.0f)); };
+    for (std::size_t k = 0; k < mRed.size(); ++k) {
+        out[4 * k + 0] = byte(mRed[k]);
+        out[4 * k + 1] = byte(mGreen[k]);
+        out[4 * k + 2] = byte(mBlue[k]);
+        out[4 * k + 3] = 255;
+    }
+}
+
+}  // namespace halcyra
