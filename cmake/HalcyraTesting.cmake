@@ -33,6 +33,9 @@ function(halcyra_add_test name)
   endif()
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+  # The HRIR responses are cached per user; tests keep theirs in the build tree.
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT_MODIFICATION
+    "XDG_CACHE_HOME=set:${CMAKE_BINARY_DIR}/test-cache")
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()

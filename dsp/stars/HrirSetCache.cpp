@@ -1,14 +1,17 @@
 #include "dsp/stars/HrirSetCache.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "dsp/stars/EmbeddedKemar.h"
 #include "dsp/stars/HrirSource.h"
+#include "dsp/stars/HrirSourceFile.h"
 
 namespace halcyra {
 
@@ -56,17 +59,25 @@ Store& store() {
     return *s;
 }
 
-// The responses for these directions, read at most once while the directions stay the same.
+// The responses for these directions, read at most once while the directions stay the
+// same: from the cache file an earlier process left, else from the data (and then kept
+// in the file for the next process).
 std::shared_ptr<const HrirSource> sourceFor(int count, const float* az, const float* el) {
     Store& st = store();
-    std::lock_guard<std::mutex> lock(st.sourceMutex);
+    std::unique_lock<std::mutex> lock(st.sourceMutex);
     auto& last = st.lastSource;
     if (last && last->directions.same(count, az, el)) return last->source;
     auto source = std::make_shared<HrirSource>();
-    const bool ok = source->read(kemarSofaData(), kemarSofaSize(), count, az, el);
+    const std::string file = hrirSourceCacheFile();
+    const std::uint64_t key = hrirSourceKey(kemarSofaData(), kemarSofaSize(), count, az, el);
+    const bool fromFile = !file.empty() && loadHrirSource(file, key, count, *source);
+    const bool ok = fromFile || source->read(kemarSofaData(), kemarSofaSize(), count, az, el);
     last = std::make_unique<CachedSource>(
         CachedSource{{std::vector<float>(az, az + count), std::vector<float>(el, el + count)}, ok ? source : nullptr});
-    return last->source;
+    auto result = last->source;
+    lock.unlock();  // a build waiting for these responses need not wait for the disk too
+    if (ok && !fromFile && !file.empty()) storeHrirSource(file, key, *source);
+    return result;
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // and every re-prepare needs a set. This process-wide cache keeps the responses read
 // for the last list of directions (at the data's own rate, so any sample rate is a
 // cheap conversion away) and the few most recently built sets, so a second instance,
-// or a host toggling between two rates, gets them at copy cost.
+// or a host toggling between two rates, gets them at copy cost. The responses are also
+// kept in a per-user file (HrirSourceFile), so a later process skips the reading too.
 #pragma once
 
 #include "dsp/stars/HrirSet.h"

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 #include <mysofa.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -10,6 +16,8 @@
 #include "dsp/stars/EmbeddedKemar.h"
 #include "dsp/stars/HrirSet.h"
 #include "dsp/stars/HrirSetCache.h"
+#include "dsp/stars/HrirSource.h"
+#include "dsp/stars/HrirSourceFile.h"
 #include "dsp/stars/HrirSourceNeighbours.h"
 
 namespace halcyra {
@@ -131,7 +139,9 @@ TEST(HrirSet, MeasurementNeighboursAreTheReadersIndexRows) {
 }
 
 // The process-wide cache hands out what a direct build makes, whether the build finds
-// the measurements being read ahead on another thread, kept, or dropped and read again.
+// the measurements being read ahead on another thread, kept, dropped and read again, or
+// kept in the per-user file by an earlier read; a file made from anything else, or
+// damaged, is not trusted, and the next read replaces it.
 TEST(HrirSet, CachedBuildsEqualADirectBuild) {
     const int count = 6;
     const Directions dirs(count);
@@ -147,18 +157,53 @@ TEST(HrirSet, CachedBuildsEqualADirectBuild) {
             EXPECT_EQ(set.pair(i).leftDelay, direct.pair(i).leftDelay) << i;
         }
     };
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / ("halcyra-hrir-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(::setenv("XDG_CACHE_HOME", folder.c_str(), 1), 0);
+    const std::string file = hrirSourceCacheFile();
+    ASSERT_EQ(file.rfind(folder.string(), 0), 0u);
+    const auto key = hrirSourceKey(kemarSofaData(), kemarSofaSize(), count, dirs.az.data(), dirs.el.data());
+
     releaseKemarCache();
     std::thread ahead([&] { readKemarSource(count, dirs.az.data(), dirs.el.data()); });
-    HrirSet whileReading, kept, reread;
+    HrirSet whileReading, kept, reread, fromFile, afterDamage;
     EXPECT_TRUE(buildKemarHrirSet(whileReading, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
     ahead.join();
     expectEqual(whileReading);
     EXPECT_TRUE(buildKemarHrirSet(kept, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
     expectEqual(kept);
     releaseKemarCache();
+    std::filesystem::remove(file);
     EXPECT_TRUE(buildKemarHrirSet(reread, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
     expectEqual(reread);
     expectEqual(whileReading);  // sets handed out outlive the cache
+
+    HrirSource stored;
+    ASSERT_TRUE(loadHrirSource(file, key, count, stored));  // written by the read
+    EXPECT_FALSE(loadHrirSource(file, key + 1, count, stored));
+    EXPECT_FALSE(loadHrirSource(file, key, count + 1, stored));
+    releaseKemarCache();
+    EXPECT_TRUE(buildKemarHrirSet(fromFile, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
+    expectEqual(fromFile);
+
+    // One bit flipped in the responses, then a file cut short: neither is used.
+    const auto size = std::filesystem::file_size(file);
+    {
+        std::fstream damage(file, std::ios::in | std::ios::out | std::ios::binary);
+        damage.seekg(static_cast<std::streamoff>(size / 2));
+        const int byte = damage.get();
+        damage.seekp(static_cast<std::streamoff>(size / 2));
+        damage.put(static_cast<char>(byte ^ 1));
+    }
+    EXPECT_FALSE(loadHrirSource(file, key, count, stored));
+    std::filesystem::resize_file(file, size - 4);
+    EXPECT_FALSE(loadHrirSource(file, key, count, stored));
+    releaseKemarCache();
+    EXPECT_TRUE(buildKemarHrirSet(afterDamage, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
+    expectEqual(afterDamage);
+    EXPECT_TRUE(loadHrirSource(file, key, count, stored));  // replaced by the fresh read
+    releaseKemarCache();
+    std::filesystem::remove_all(folder);
 }
 
 TEST(HrirSet, RejectsMissingOrBrokenData) {
