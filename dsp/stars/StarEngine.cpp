@@ -28,13 +28,16 @@ void StarEngine::prepare(double sampleRate, int capacity, std::uint32_t skySeed,
 
     onsets_.prepare(sampleRate_);
     tone_.prepare(sampleRate_);
+    // Everything after the onset detector runs one tick at a time, so the work
+    // buffers need a tick, not a block: small buffers stay in cache.
+    const int tick = tickLength_;
     // Fading voices may need channels of their own beside the eight voices'.
-    renderer_.prepare(sampleRate_, capacity_, &hrirs_, 2 * kVoices);
+    renderer_.prepare(sampleRate_, tick, &hrirs_, 2 * kVoices);
     for (int i = 0; i < ShimmerLine::kLines; ++i) {
-        shimmer_[i].prepare(sampleRate_, i, capacity_);
-        shimmerOut_[i].assign(static_cast<std::size_t>(capacity_), 0.0f);
+        shimmer_[i].prepare(sampleRate_, i, tick);
+        shimmerOut_[i].assign(static_cast<std::size_t>(tick), 0.0f);
     }
-    fadeScratch_.assign(static_cast<std::size_t>(capacity_), 0.0f);
+    fadeScratch_.assign(static_cast<std::size_t>(tick), 0.0f);
     for (StarVoice& voice : voices_) voice.prepare(sampleRate_);
     for (FadingVoice& fading : fading_) fading.voice.prepare(sampleRate_);
     buildHrirs();
@@ -148,13 +151,6 @@ void StarEngine::process(const float* excitation, const float* input, int n, con
     const bool skip = skipInaudible_ && !audible && quietSamples_ >= holdLength_;
     quietSamples_ = audible ? 0 : std::min<std::int64_t>(quietSamples_ + n, holdLength_);
 
-    for (int i = 0; i < ShimmerLine::kLines; ++i) {
-        if (skip)
-            shimmer_[i].skipShifting(excitation, n);
-        else
-            shimmer_[i].process(excitation, n, shimmerOut_[i].data());
-    }
-
     eventCount_ = 0;
     callActivity_ = 0.0f;
     for (int offset = 0; offset < n;) {
@@ -162,6 +158,12 @@ void StarEngine::process(const float* excitation, const float* input, int n, con
         const int length = std::min(n - offset, tickLength_ - tickPhase_);
         onsets_.process(input + offset, length);
         callActivity_ = std::max(callActivity_, onsets_.activity());
+        for (int i = 0; i < ShimmerLine::kLines; ++i) {
+            if (skip)
+                shimmer_[i].skipShifting(excitation + offset, length);
+            else
+                shimmer_[i].process(excitation + offset, length, shimmerOut_[i].data());
+        }
         if (skip)
             skipRender(length);
         else
@@ -260,10 +262,10 @@ void StarEngine::render(int offset, int n, float* outL, float* outR) {
         // A voice whose point found no channel waits, silent and frozen.
         float* channel = renderer_.inputFor(voice.point());
         if (!channel) continue;
-        voice.render(shimmerOut_[voice.shimmerLine()].data() + offset, n, n, outGain, channel);
+        voice.render(shimmerOut_[voice.shimmerLine()].data(), n, n, outGain, channel);
     }
     for (FadingVoice& fading : fading_)
-        if (fading.active()) renderFading(fading, offset, n, outGain, true);
+        if (fading.active()) renderFading(fading, n, outGain, true);
     renderer_.render(n, outL + offset, outR + offset);
 }
 
@@ -272,10 +274,10 @@ void StarEngine::skipRender(int n) {
     for (StarVoice& voice : voices_)
         if (voice.active() && renderer_.inputFor(voice.point()) != nullptr) voice.skip(n);
     for (FadingVoice& fading : fading_)
-        if (fading.active()) renderFading(fading, 0, n, 0.0f, false);
+        if (fading.active()) renderFading(fading, n, 0.0f, false);
 }
 
-void StarEngine::renderFading(FadingVoice& fading, int offset, int n, float outGain, bool heard) {
+void StarEngine::renderFading(FadingVoice& fading, int n, float outGain, bool heard) {
     const int length = std::min(n, fading.fadeLeft);
     float* channel = renderer_.inputFor(fading.voice.point());
     if (length > 0 && channel && !heard) {
@@ -283,7 +285,7 @@ void StarEngine::renderFading(FadingVoice& fading, int offset, int n, float outG
     } else if (length > 0 && channel) {
         float* scratch = fadeScratch_.data();
         std::fill(scratch, scratch + length, 0.0f);
-        fading.voice.render(shimmerOut_[fading.voice.shimmerLine()].data() + offset, length, length, outGain, scratch);
+        fading.voice.render(shimmerOut_[fading.voice.shimmerLine()].data(), length, length, outGain, scratch);
         const float step = 1.0f / static_cast<float>(fadeLength_);
         for (int i = 0; i < length; ++i) channel[i] += scratch[i] * static_cast<float>(fading.fadeLeft - i) * step;
     }

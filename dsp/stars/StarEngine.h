@@ -135,7 +135,7 @@ private:
     void bindChannels();
     void render(int offset, int n, float* outL, float* outR);
     void skipRender(int n);
-    void renderFading(FadingVoice& fading, int offset, int n, float outGain, bool heard);
+    void renderFading(FadingVoice& fading, int n, float outGain, bool heard);
     void startVoice(int slot, const StarVoiceStart& start);
     float toneFor(int point, const ReverbSettings& settings) const;
 
@@ -151,7 +151,7 @@ private:
     HrirSet hrirs_;
     BinauralRenderer renderer_;
     ShimmerLine shimmer_[ShimmerLine::kLines];
-    std::vector<float> shimmerOut_[ShimmerLine::kLines];
+    std::vector<float> shimmerOut_[ShimmerLine::kLines];  // the current tick's stretch
     StarVoice voices_[kVoices];
     FadingVoice fading_[kVoices];
     std::vector<float> fadeScratch_;
