@@ -26,8 +26,8 @@ void BinauralChannel::prepare(double sampleRate, int blockCapacity) {
     reversedRight_.assign(taps, 0.0f);
     history_.assign(taps - 1, 0.0f);
     work_.assign(cap + taps - 1, 0.0f);
-    convLeft_.assign(cap, 0.0f);
-    convRight_.assign(cap, 0.0f);
+    convLeft_.assign(kDelayHistory + cap, 0.0f);
+    convRight_.assign(kDelayHistory + cap, 0.0f);
     input_.assign(cap, 0.0f);
     (void)convolution();
     clear();
@@ -42,9 +42,8 @@ void BinauralChannel::clear() {
 
 void BinauralChannel::resetHistory() {
     std::fill(history_.begin(), history_.end(), 0.0f);
-    ringLeft_.fill(0.0f);
-    ringRight_.fill(0.0f);
-    writeLeft_ = writeRight_ = 0;
+    std::fill_n(convLeft_.begin(), kDelayHistory, 0.0f);
+    std::fill_n(convRight_.begin(), kDelayHistory, 0.0f);
 }
 
 void BinauralChannel::bind(int point, const HrirPair* pair) {
@@ -78,27 +77,25 @@ void BinauralChannel::process(int n, float* outLeft, float* outRight) {
     float* work = work_.data();
     std::memcpy(work, history_.data(), sizeof(float) * static_cast<std::size_t>(keep));
     std::memcpy(work + keep, input_.data(), sizeof(float) * static_cast<std::size_t>(n));
-    convolution()(work, reversedLeft_.data(), reversedRight_.data(), taps_, n, convLeft_.data(), convRight_.data());
+    float* left = convLeft_.data();
+    float* right = convRight_.data();
+    convolution()(work, reversedLeft_.data(), reversedRight_.data(), taps_, n, left + kDelayHistory,
+                  right + kDelayHistory);
     std::memcpy(history_.data(), work + n, sizeof(float) * static_cast<std::size_t>(keep));
 
-    applyInterauralDelay(convLeft_.data(), ringLeft_, writeLeft_, sampleRate_ * pair_->leftDelay, n, outLeft);
-    applyInterauralDelay(convRight_.data(), ringRight_, writeRight_, sampleRate_ * pair_->rightDelay, n, outRight);
+    applyInterauralDelay(left, sampleRate_ * pair_->leftDelay, n, outLeft);
+    applyInterauralDelay(right, sampleRate_ * pair_->rightDelay, n, outRight);
 }
 
-void BinauralChannel::applyInterauralDelay(const float* y, std::array<float, kRingSize>& ring, int& writePos,
-                                           float delaySamples, int n, float* out) {
+void BinauralChannel::applyInterauralDelay(float* y, float delaySamples, int n, float* out) {
     const float d = (delaySamples > 0.0f) ? std::min(delaySamples, kMaxDelaySamples) : 0.0f;  // NaN -> 0
     const int whole = static_cast<int>(d);
     const float frac = d - static_cast<float>(whole);
-    constexpr int mask = kRingSize - 1;
-    int w = writePos;
-    for (int i = 0; i < n; ++i) {
-        ring[static_cast<std::size_t>(w)] = y[i];
-        out[i] += (1.0f - frac) * ring[static_cast<std::size_t>((w - whole) & mask)] +
-                  frac * ring[static_cast<std::size_t>((w - whole - 1) & mask)];
-        w = (w + 1) & mask;
-    }
-    writePos = w;
+    const float* __restrict newer = y + kDelayHistory - whole;
+    const float* __restrict older = newer - 1;
+    float* __restrict sum = out;
+    for (int i = 0; i < n; ++i) sum[i] += (1.0f - frac) * newer[i] + frac * older[i];
+    std::memmove(y, y + n, sizeof(float) * kDelayHistory);
 }
 
 }  // namespace halcyra

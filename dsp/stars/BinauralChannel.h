@@ -3,7 +3,6 @@
 // delays, to the stereo star output.
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "dsp/stars/HrirSet.h"
@@ -12,6 +11,7 @@ namespace halcyra {
 
 class BinauralChannel {
 public:
+    // How far back the interaural delay reaches, with its fractional neighbour.
     static constexpr int kRingSize = 256;
     static constexpr float kMaxDelaySamples = 254.0f;  // leaves room for the fractional neighbour
     static constexpr float kFallbackGain = 0.7071f;
@@ -35,8 +35,10 @@ public:
 
 private:
     void resetHistory();
-    void applyInterauralDelay(const float* y, std::array<float, kRingSize>& ring, int& writePos,
-                              float delaySamples, int n, float* out);
+    // y holds kDelayHistory past samples, then the n new ones; they are kept for the
+    // next call.
+    static void applyInterauralDelay(float* y, float delaySamples, int n, float* out);
+    static constexpr int kDelayHistory = kRingSize - 1;
 
     int point_ = -1;
     const HrirPair* pair_ = nullptr;
@@ -47,10 +49,8 @@ private:
     std::vector<float> reversedLeft_, reversedRight_;
     std::vector<float> history_;  // last taps-1 input samples
     std::vector<float> work_;     // history followed by the block
-    std::vector<float> convLeft_, convRight_;
+    std::vector<float> convLeft_, convRight_;  // each ear's past, then this block's convolution
     std::vector<float> input_;
-    std::array<float, kRingSize> ringLeft_{}, ringRight_{};
-    int writeLeft_ = 0, writeRight_ = 0;
 };
 
 }  // namespace halcyra

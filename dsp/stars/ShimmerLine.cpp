@@ -12,9 +12,6 @@ constexpr float kMainDelayMs[ShimmerLine::kLines] = {90.0f, 130.0f, 170.0f};
 const float kInputGain = static_cast<float>(std::pow(10.0, -0.6));
 constexpr float kFeedback = 0.75f;
 constexpr float kAllpass = 0.3f;
-// The line starts open: it is empty after prepare, so there is no step to hide, and a
-// transient in the first moments after a reset still gets its shimmer.
-constexpr float kInitialInputRamp = 1.0f;
 
 float guarded(float v) { return (std::isfinite(v) && std::fabs(v) >= 1e-18f) ? v : 0.0f; }
 
@@ -29,7 +26,6 @@ void ShimmerLine::prepare(double sampleRate, int index, int blockCapacity) {
     delay_.assign(static_cast<std::size_t>(mainDelay_ + 8), 0.0f);
     ring_.assign(static_cast<std::size_t>(ringDelay_ + 8), 0.0f);
     lowpassCoeff_ = static_cast<float>(std::clamp(std::exp(-2.0 * std::numbers::pi * 4500.0 / sr), 0.0, 1.0));
-    rampCoeff_ = static_cast<float>(std::exp(-1.0 / (0.5 * sr)));
     capacity_ = std::max(1, blockCapacity);
     lineOut_.assign(static_cast<std::size_t>(capacity_), 0.0f);
     shifter_.prepare(sr, capacity_, 2.0f);
@@ -43,33 +39,49 @@ void ShimmerLine::clear() {
     std::fill(ring_.begin(), ring_.end(), 0.0f);
     delayWrite_ = ringWrite_ = 0;
     lowpass_ = 0.0f;
-    ramp_ = kInitialInputRamp;
     shifter_.clear();
 }
 
+// Runs in stretches where no index wraps and nothing written is read back (a stretch
+// is never longer than either delay): the low-pass is the only recursion inside one,
+// so it goes first and the rest of the loop runs four or eight samples at a time.
 void ShimmerLine::processLine(const float* excitation, int n, float* out) {
     const int delaySize = static_cast<int>(delay_.size());
     const int ringSize = static_cast<int>(ring_.size());
     const float k = lowpassCoeff_;
-    for (int i = 0; i < n; ++i) {
-        // Main delay, D samples back (D is whole, so no interpolation).
-        int read = delayWrite_ - mainDelay_;
-        if (read < 0) read += delaySize;
-        const float e = delay_[static_cast<std::size_t>(read)];
-
-        lowpass_ += (1.0f - k) * (e - lowpass_);
+    for (int done = 0; done < n;) {
+        int delayRead = delayWrite_ - mainDelay_;
+        if (delayRead < 0) delayRead += delaySize;
         int ringRead = ringWrite_ - ringDelay_;
         if (ringRead < 0) ringRead += ringSize;
-        const float g = ring_[static_cast<std::size_t>(ringRead)];
-        const float z = (lowpass_ - e) * 0.5f + e - kAllpass * g;
-        ring_[static_cast<std::size_t>(ringWrite_)] = std::isfinite(z) ? z : 0.0f;
-        if (++ringWrite_ == ringSize) ringWrite_ = 0;
+        const int length = std::min({n - done, mainDelay_, ringDelay_, delaySize - delayWrite_, delaySize - delayRead,
+                                     ringSize - ringWrite_, ringSize - ringRead});
 
-        const float o = kAllpass * z + g;
-        delay_[static_cast<std::size_t>(delayWrite_)] = guarded(kInputGain * ramp_ * excitation[i] + kFeedback * o);
-        if (++delayWrite_ == delaySize) delayWrite_ = 0;
-        ramp_ = (ramp_ - 1.0f) * rampCoeff_ + 1.0f;
-        out[i] = o;
+        // Main delay, D samples back (D is whole, so no interpolation).
+        const float* __restrict e = delay_.data() + delayRead;
+        const float* __restrict g = ring_.data() + ringRead;
+        const float* __restrict x = excitation + done;
+        float* __restrict o = out + done;  // the low-pass first, then the line's output
+        float* __restrict ringIn = ring_.data() + ringWrite_;
+        float* __restrict delayIn = delay_.data() + delayWrite_;
+        float lowpass = lowpass_;
+        for (int i = 0; i < length; ++i) {
+            lowpass += (1.0f - k) * (e[i] - lowpass);
+            o[i] = lowpass;
+        }
+        lowpass_ = lowpass;
+        for (int i = 0; i < length; ++i) {
+            const float z = (o[i] - e[i]) * 0.5f + e[i] - kAllpass * g[i];
+            ringIn[i] = std::isfinite(z) ? z : 0.0f;
+            const float y = kAllpass * z + g[i];
+            delayIn[i] = guarded(kInputGain * x[i] + kFeedback * y);
+            o[i] = y;
+        }
+        delayWrite_ += length;
+        if (delayWrite_ == delaySize) delayWrite_ = 0;
+        ringWrite_ += length;
+        if (ringWrite_ == ringSize) ringWrite_ = 0;
+        done += length;
     }
 }
 

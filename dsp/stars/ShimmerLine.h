@@ -33,7 +33,6 @@ private:
     std::vector<float> delay_, ring_, lineOut_;
     int delayWrite_ = 0, ringWrite_ = 0;
     float lowpassCoeff_ = 0.0f, lowpass_ = 0.0f;
-    float ramp_ = 1.0f, rampCoeff_ = 0.0f;
     int capacity_ = 1;
     PitchShifter shifter_;
 };
