@@ -4,6 +4,7 @@
 #include <cmath>
 #include <complex>
 #include <cstring>
+#include <limits>
 #include <numbers>
 
 #include "dsp/stars/PitchShifterKernels.h"
@@ -28,6 +29,17 @@ Complex interpolate(const float* re, const float* im, int bins, float position) 
     const float f = position - static_cast<float>(i);
     if (i == last) return Complex(re[i], im[i]);
     return Complex(re[i], im[i]) * (1.0f - f) + Complex(re[i + 1], im[i + 1]) * f;
+}
+
+// Both copies of the newest input samples; what is not finite is kept as 0. Written
+// as comparisons (false for NaN), which vectorise where std::isfinite does not.
+void keepInHistory(const float* __restrict in, int n, float* __restrict first, float* __restrict second) {
+    constexpr float kLargest = std::numeric_limits<float>::max();
+    for (int i = 0; i < n; ++i) {
+        const float kept = std::fabs(in[i]) <= kLargest ? in[i] : 0.0f;
+        first[i] = kept;
+        second[i] = kept;
+    }
 }
 
 }  // namespace
@@ -135,15 +147,15 @@ void PitchShifter::restartFrames() {
 }
 
 void PitchShifter::feed(const float* in, float* out, int n) {
-    float* history = history_.data();
     for (int done = 0; done < n;) {
         const int chunk = std::min(n - done, untilFrame_);
-        for (int i = 0; i < chunk; ++i) {
-            const float x = in[done + i];
-            const float kept = std::isfinite(x) ? x : 0.0f;
-            history[historyPos_] = kept;
-            history[historyPos_ + frameSize_] = kept;
-            if (++historyPos_ == frameSize_) historyPos_ = 0;
+        for (int stored = 0; stored < chunk;) {
+            const int stretch = std::min(chunk - stored, frameSize_ - historyPos_);
+            keepInHistory(in + done + stored, stretch, history_.data() + historyPos_,
+                          history_.data() + historyPos_ + frameSize_);
+            historyPos_ += stretch;
+            if (historyPos_ == frameSize_) historyPos_ = 0;
+            stored += stretch;
         }
         if (out != nullptr)
             std::memcpy(out + done, ready_.data() + readyPos_, sizeof(float) * static_cast<std::size_t>(chunk));

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
+
+#include "dsp/stars/VectorClones.h"
 
 namespace halcyra {
 
@@ -13,7 +16,34 @@ const float kInputGain = static_cast<float>(std::pow(10.0, -0.6));
 constexpr float kFeedback = 0.75f;
 constexpr float kAllpass = 0.3f;
 
-float guarded(float v) { return (std::isfinite(v) && std::fabs(v) >= 1e-18f) ? v : 0.0f; }
+// Written as comparisons (false for NaN), which vectorise where std::isfinite does not.
+constexpr float kLargest = std::numeric_limits<float>::max();
+float finiteOrZero(float v) { return std::fabs(v) <= kLargest ? v : 0.0f; }
+float guarded(float v) { return (std::fabs(v) >= 1e-18f && std::fabs(v) <= kLargest) ? v : 0.0f; }
+
+// The loop's low-pass over one stretch of the main delay's output; returns its state.
+float lowpassStretch(const float* __restrict e, int length, float k, float lowpass, float* __restrict out) {
+    for (int i = 0; i < length; ++i) {
+        lowpass += (1.0f - k) * (e[i] - lowpass);
+        out[i] = lowpass;
+    }
+    return lowpass;
+}
+
+// The rest of the loop: all-pass, feedback and input; io holds the low-pass on the way
+// in and the line's output on the way out.
+HALCYRA_VECTOR_CLONES
+void loopStretch(const float* __restrict e, const float* __restrict g, const float* __restrict x, int length,
+                 float* __restrict ringIn, float* __restrict delayIn, float* __restrict io) {
+    const float inputGain = kInputGain;
+    for (int i = 0; i < length; ++i) {
+        const float z = (io[i] - e[i]) * 0.5f + e[i] - kAllpass * g[i];
+        ringIn[i] = finiteOrZero(z);
+        const float y = kAllpass * z + g[i];
+        delayIn[i] = guarded(inputGain * x[i] + kFeedback * y);
+        io[i] = y;
+    }
+}
 
 }  // namespace
 
@@ -48,7 +78,6 @@ void ShimmerLine::clear() {
 void ShimmerLine::processLine(const float* excitation, int n, float* out) {
     const int delaySize = static_cast<int>(delay_.size());
     const int ringSize = static_cast<int>(ring_.size());
-    const float k = lowpassCoeff_;
     for (int done = 0; done < n;) {
         int delayRead = delayWrite_ - mainDelay_;
         if (delayRead < 0) delayRead += delaySize;
@@ -58,25 +87,9 @@ void ShimmerLine::processLine(const float* excitation, int n, float* out) {
                                      ringSize - ringWrite_, ringSize - ringRead});
 
         // Main delay, D samples back (D is whole, so no interpolation).
-        const float* __restrict e = delay_.data() + delayRead;
-        const float* __restrict g = ring_.data() + ringRead;
-        const float* __restrict x = excitation + done;
-        float* __restrict o = out + done;  // the low-pass first, then the line's output
-        float* __restrict ringIn = ring_.data() + ringWrite_;
-        float* __restrict delayIn = delay_.data() + delayWrite_;
-        float lowpass = lowpass_;
-        for (int i = 0; i < length; ++i) {
-            lowpass += (1.0f - k) * (e[i] - lowpass);
-            o[i] = lowpass;
-        }
-        lowpass_ = lowpass;
-        for (int i = 0; i < length; ++i) {
-            const float z = (o[i] - e[i]) * 0.5f + e[i] - kAllpass * g[i];
-            ringIn[i] = std::isfinite(z) ? z : 0.0f;
-            const float y = kAllpass * z + g[i];
-            delayIn[i] = guarded(kInputGain * x[i] + kFeedback * y);
-            o[i] = y;
-        }
+        lowpass_ = lowpassStretch(delay_.data() + delayRead, length, lowpassCoeff_, lowpass_, out + done);
+        loopStretch(delay_.data() + delayRead, ring_.data() + ringRead, excitation + done, length,
+                    ring_.data() + ringWrite_, delay_.data() + delayWrite_, out + done);
         delayWrite_ += length;
         if (delayWrite_ == delaySize) delayWrite_ = 0;
         ringWrite_ += length;
