@@ -49,33 +49,32 @@ void PitchShifter::SplitSpectrum::assign(std::size_t bins) {
     im.assign(bins + 1, 0.0f);
 }
 
-void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float factor) {
+void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float factor, PitchShifterWork* shared) {
     const double sr = sampleRate > 0.0 ? sampleRate : 48000.0;
     factor_ = (factor > 0.0f && std::isfinite(factor)) ? factor : 1.0f;
     frameSize_ = std::max(64, static_cast<int>(std::nearbyint(0.024 * sr)));
     hopSize_ = std::min(frameSize_, std::max(16, static_cast<int>(std::nearbyint(0.006 * sr))));
+    if (shared != nullptr) {
+        ownWork_.reset();
+        work_ = shared;
+    } else {
+        if (!ownWork_) ownWork_ = std::make_unique<PitchShifterWork>();
+        work_ = ownWork_.get();
+    }
     // Frames are zero-padded to a size with small factors: 0.024 s at 44.1 kHz is
     // 1058 = 2 x 23 x 23 samples, which FFTW would handle slowly.
-    fft_.prepare(RealFft::fastSizeAtLeast(frameSize_));
-    bins_ = fft_.bins();
+    work_->prepare(frameSize_, hopSize_, RealFft::fastSizeAtLeast(frameSize_));
+    bins_ = work_->fft.bins();
 
     const auto n = static_cast<std::size_t>(frameSize_);
     const auto b = static_cast<std::size_t>(bins_);
-    window_.resize(n);
     double sumSquares = 0.0;
     for (std::size_t t = 0; t < n; ++t) {
         const double w = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(t) / frameSize_);
-        window_[t] = static_cast<float>(w);
         sumSquares += w * w;
     }
     // Analysis and synthesis both apply the window; overlapping frames then sum to this.
     windowGain_ = static_cast<float>(sumSquares / hopSize_);
-
-    const float size = static_cast<float>(fft_.size());
-    const float hop = static_cast<float>(hopSize_);
-    expectedAdvance_.resize(b);
-    for (int bin = 0; bin < bins_; ++bin)
-        expectedAdvance_[static_cast<std::size_t>(bin)] = kTwoPi * static_cast<float>(bin) * hop / size;
 
     history_.assign(2 * n, 0.0f);
     overlapAdd_.assign(n, 0.0f);
@@ -83,23 +82,6 @@ void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float facto
     input_.assign(b);
     previousInput_.assign(b);
     previousOutput_.assign(b);
-    energy_.assign(b + 1, 0.0f);
-
-    // A peak is a strict local maximum, so at most every other bin is one.
-    const std::size_t maxPeaks = b / 2 + 2;
-    knotX_.assign(maxPeaks + 2, 0.0f);
-    knotY_.assign(maxPeaks + 2, 0.0f);
-    candidates_.assign(b, 0);
-    candidateAdvance_.assign(b, 0.0f);
-    candidatePosition_.assign(b, 0.0f);
-    candidateUsable_.assign(b, 0);
-    peakRotation_.assign(maxPeaks, 0.0f);
-    peakPhaseRe_.assign(maxPeaks, 0.0f);
-    peakPhaseIm_.assign(maxPeaks, 0.0f);
-    peakReferenceRe_.assign(maxPeaks, 0.0f);
-    peakReferenceIm_.assign(maxPeaks, 0.0f);
-    ownerOfBin_.assign(b, 0);
-    map_.prepare(bins_, static_cast<int>(maxPeaks + 2));
     frameOffset_ = std::min(frameOffset_, hopSize_ - 1);
     clear();
 }
@@ -172,25 +154,25 @@ void PitchShifter::feed(const float* in, float* out, int n) {
 
 void PitchShifter::processFrame() {
     windowFrame();
-    fft_.forward();
+    work_->fft.forward();
     const float loudest = analyse();
 
     if (loudest > 0.0f && std::isfinite(loudest)) {
         findPeaks(loudest);
-        map_.build(knotX_.data(), knotY_.data(), peakCount_ + 2);
+        work_->map.build(work_->knotX.data(), work_->knotY.data(), peakCount_ + 2);
         assignOwners();
         lockPeakPhases();
-        const shifter::SynthesisSources sources{map_.position(),          map_.gradient(),
-                                                ownerOfBin_.data(),       energy_.data(),
+        const shifter::SynthesisSources sources{work_->map.position(),          work_->map.gradient(),
+                                                work_->ownerOfBin.data(),       work_->energy.data(),
                                                 input_.re.data(),         input_.im.data(),
-                                                peakPhaseRe_.data(),      peakPhaseIm_.data(),
-                                                peakReferenceRe_.data(),  peakReferenceIm_.data()};
+                                                work_->peakPhaseRe.data(),      work_->peakPhaseIm.data(),
+                                                work_->peakReferenceRe.data(),  work_->peakReferenceIm.data()};
         shifter::synthesiseBins(sources, bins_, previousOutput_.re.data(), previousOutput_.im.data());
         // DC and Nyquist of a real signal have no imaginary part.
         previousOutput_.im.front() = 0.0f;
         previousOutput_.im[static_cast<std::size_t>(bins_ - 1)] = 0.0f;
-        shifter::joinBins(previousOutput_.re.data(), previousOutput_.im.data(), bins_, fft_.spectrumBuffer());
-        fft_.inverse();
+        shifter::joinBins(previousOutput_.re.data(), previousOutput_.im.data(), bins_, work_->fft.spectrumBuffer());
+        work_->fft.inverse();
         overlapAdd();
     } else {
         std::fill(previousOutput_.re.begin(), previousOutput_.re.end(), 0.0f);
@@ -208,19 +190,19 @@ void PitchShifter::processFrame() {
 // Zero-phase framing: the frame's centre goes to index 0, so a steady partial has
 // nearly constant phase across its main lobe and spectra interpolate cleanly.
 void PitchShifter::windowFrame() {
-    const int n = frameSize_, size = fft_.size(), half = n / 2;
-    float* __restrict time = fft_.timeBuffer();
+    const int n = frameSize_, size = work_->fft.size(), half = n / 2;
+    float* __restrict time = work_->fft.timeBuffer();
     const float* __restrict frame = history_.data() + historyPos_;
-    const float* __restrict window = window_.data();
+    const float* __restrict window = work_->window.data();
     for (int t = half; t < n; ++t) time[t - half] = window[t] * frame[t];
     std::fill(time + (n - half), time + (size - half), 0.0f);
     for (int t = 0; t < half; ++t) time[size - half + t] = window[t] * frame[t];
 }
 
 float PitchShifter::analyse() {
-    shifter::splitBins(fft_.spectrumBuffer(), bins_, input_.re.data(), input_.im.data(), energy_.data());
+    shifter::splitBins(work_->fft.spectrumBuffer(), bins_, input_.re.data(), input_.im.data(), work_->energy.data());
     float loudest = 0.0f;
-    for (int b = 0; b < bins_; ++b) loudest = std::max(loudest, energy_[static_cast<std::size_t>(b)]);
+    for (int b = 0; b < bins_; ++b) loudest = std::max(loudest, work_->energy[static_cast<std::size_t>(b)]);
     return loudest;
 }
 
@@ -228,31 +210,33 @@ float PitchShifter::analyse() {
 // (exact for a steady partial) or, without a usable previous frame, by a parabola
 // through the log magnitudes.
 void PitchShifter::findPeaks(float loudest) {
-    const float size = static_cast<float>(fft_.size());
+    const float size = static_cast<float>(work_->fft.size());
     const float hop = static_cast<float>(hopSize_);
     const float threshold = loudest * kPeakThreshold;
     const float lastBin = static_cast<float>(bins_ - 1);
-    const float* energy = energy_.data();
+    const float* energy = work_->energy.data();
+    float* knotX = work_->knotX.data();
+    float* knotY = work_->knotY.data();
 
     // Noise makes a third of all bins a peak, in no pattern a branch could predict:
     // collect the candidates without branching first.
     int count = 0;
     for (int b = 1; b + 1 < bins_; ++b) {
         const float e = energy[b];
-        candidates_[static_cast<std::size_t>(count)] = b;
+        work_->candidates[static_cast<std::size_t>(count)] = b;
         count += static_cast<int>(e > threshold) & static_cast<int>(e > energy[b - 1]) &
                  static_cast<int>(e >= energy[b + 1]);
     }
 
-    float* advance = candidateAdvance_.data();
-    float* position = candidatePosition_.data();
-    int* usable = candidateUsable_.data();
-    shifter::phaseAdvances(candidates_.data(), count, input_.re.data(), input_.im.data(), previousInput_.re.data(),
+    float* advance = work_->candidateAdvance.data();
+    float* position = work_->candidatePosition.data();
+    int* usable = work_->candidateUsable.data();
+    shifter::phaseAdvances(work_->candidates.data(), count, input_.re.data(), input_.im.data(), previousInput_.re.data(),
                            previousInput_.im.data(), energy, advance, usable);
-    shifter::positionsFromAdvance(candidates_.data(), count, advance, expectedAdvance_.data(), size, hop, position);
+    shifter::positionsFromAdvance(work_->candidates.data(), count, advance, work_->expectedAdvance.data(), size, hop, position);
     for (int c = 0; c < count; ++c) {
         if (usable[c]) continue;
-        const int b = candidates_[static_cast<std::size_t>(c)];
+        const int b = work_->candidates[static_cast<std::size_t>(c)];
         const float l = std::log(energy[b - 1] + 1e-30f), m = std::log(energy[b]), r = std::log(energy[b + 1] + 1e-30f);
         const float curvature = l - 2.0f * m + r;
         position[c] = static_cast<float>(b) + (curvature < 0.0f ? 0.5f * (l - r) / curvature : 0.0f);
@@ -261,65 +245,70 @@ void PitchShifter::findPeaks(float loudest) {
     peakCount_ = 0;
     float previousOutputBin = 0.0f;
     for (int c = 0; c < count; ++c) {
-        const float b = static_cast<float>(candidates_[static_cast<std::size_t>(c)]);
+        const float b = static_cast<float>(work_->candidates[static_cast<std::size_t>(c)]);
         const float at = std::clamp(position[c], b - 1.0f, b + 1.0f);
         const float target = at * factor_;
         // Partials shifted past Nyquist are dropped; knots must climb strictly.
         if (target >= lastBin || target <= previousOutputBin + 0.5f) continue;
         const auto knot = static_cast<std::size_t>(++peakCount_);
-        knotX_[knot] = target;
-        knotY_[knot] = at;
+        knotX[knot] = target;
+        knotY[knot] = at;
         previousOutputBin = target;
     }
     for (int i = 0; i < peakCount_; ++i) {
-        const float inputBin = knotY_[static_cast<std::size_t>(i + 1)];
-        peakRotation_[static_cast<std::size_t>(i)] = factor_ * kTwoPi * inputBin * hop / size;
+        const float inputBin = knotY[static_cast<std::size_t>(i + 1)];
+        work_->peakRotation[static_cast<std::size_t>(i)] = factor_ * kTwoPi * inputBin * hop / size;
     }
-    knotX_[0] = 0.0f;
-    knotY_[0] = 0.0f;
-    knotX_[static_cast<std::size_t>(peakCount_ + 1)] = lastBin;
-    knotY_[static_cast<std::size_t>(peakCount_ + 1)] = lastBin / factor_;
+    knotX[0] = 0.0f;
+    knotY[0] = 0.0f;
+    knotX[static_cast<std::size_t>(peakCount_ + 1)] = lastBin;
+    knotY[static_cast<std::size_t>(peakCount_ + 1)] = lastBin / factor_;
 }
 
 // Each output bin takes its phase from the nearest shifted peak (the lower on a tie).
 // Without peaks, every bin keeps its own input phase through one neutral entry.
 void PitchShifter::assignOwners() {
     if (peakCount_ == 0) {
-        std::fill(ownerOfBin_.begin(), ownerOfBin_.end(), 0);
+        std::fill(work_->ownerOfBin.begin(), work_->ownerOfBin.end(), 0);
         return;
     }
-    shifter::nearestPeaks(map_.segment(), knotX_.data() + 1, peakCount_, bins_, ownerOfBin_.data());
+    shifter::nearestPeaks(work_->map.segment(), work_->knotX.data() + 1, peakCount_, bins_, work_->ownerOfBin.data());
 }
 
 // Phase of each shifted peak: the previous output frame at that bin, advanced by the
 // partial's new frequency over one hop. A partial that is new starts from the input phase.
 void PitchShifter::lockPeakPhases() {
+    float* peakPhaseRe = work_->peakPhaseRe.data();
+    float* peakPhaseIm = work_->peakPhaseIm.data();
+    float* peakReferenceRe = work_->peakReferenceRe.data();
+    float* peakReferenceIm = work_->peakReferenceIm.data();
     if (peakCount_ == 0) {
-        peakPhaseRe_[0] = peakReferenceRe_[0] = 1.0f;
-        peakPhaseIm_[0] = peakReferenceIm_[0] = 0.0f;
+        peakPhaseRe[0] = peakReferenceRe[0] = 1.0f;
+        peakPhaseIm[0] = peakReferenceIm[0] = 0.0f;
         return;
     }
-    const float* position = map_.position();
+    const float* position = work_->map.position();
+    const float* knotX = work_->knotX.data();
     for (int i = 0; i < peakCount_; ++i) {
         const auto ui = static_cast<std::size_t>(i);
-        const int bin = std::clamp(static_cast<int>(std::nearbyint(knotX_[ui + 1])), 0, bins_ - 1);
+        const int bin = std::clamp(static_cast<int>(std::nearbyint(knotX[ui + 1])), 0, bins_ - 1);
         const auto ub = static_cast<std::size_t>(bin);
         const Complex carried =
-            Complex(previousOutput_.re[ub], previousOutput_.im[ub]) * std::polar(1.0f, peakRotation_[ui]);
+            Complex(previousOutput_.re[ub], previousOutput_.im[ub]) * std::polar(1.0f, work_->peakRotation[ui]);
         const Complex input = interpolate(input_.re.data(), input_.im.data(), bins_, position[bin]);
         const Complex phase = unit(std::norm(carried) > 1e-30f ? carried : input);
-        peakPhaseRe_[ui] = phase.real();
-        peakPhaseIm_[ui] = phase.imag();
-        peakReferenceRe_[ui] = input.real();
-        peakReferenceIm_[ui] = -input.imag();
+        peakPhaseRe[ui] = phase.real();
+        peakPhaseIm[ui] = phase.imag();
+        peakReferenceRe[ui] = input.real();
+        peakReferenceIm[ui] = -input.imag();
     }
 }
 
 void PitchShifter::overlapAdd() {
-    const int n = frameSize_, size = fft_.size(), half = n / 2;
+    const int n = frameSize_, size = work_->fft.size(), half = n / 2;
     const float scale = 1.0f / (static_cast<float>(size) * windowGain_);
-    const float* __restrict time = fft_.timeBuffer();
-    const float* __restrict window = window_.data();
+    const float* __restrict time = work_->fft.timeBuffer();
+    const float* __restrict window = work_->window.data();
     float* __restrict sum = overlapAdd_.data();
     for (int t = 0; t < half; ++t) sum[t] += time[size - half + t] * window[t] * scale;
     for (int t = half; t < n; ++t) sum[t] += time[t - half] * window[t] * scale;

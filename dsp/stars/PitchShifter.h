@@ -5,16 +5,19 @@
 // with a fixed latency of one frame.
 #pragma once
 
+#include <memory>
 #include <vector>
 
-#include "dsp/stars/MonotoneBinMap.h"
-#include "dsp/stars/RealFft.h"
+#include "dsp/stars/PitchShifterWork.h"
 
 namespace halcyra {
 
 class PitchShifter {
 public:
-    void prepare(double sampleRate, int blockCapacity, float factor = 2.0f);
+    // shared: per-frame work to share with other shifters of the same rate and factor
+    // that never run at the same time (kept by the caller for as long as this one);
+    // null gives the shifter its own.
+    void prepare(double sampleRate, int blockCapacity, float factor = 2.0f, PitchShifterWork* shared = nullptr);
     void clear();
     // in and out may be the same buffer.
     void process(const float* in, float* out, int n);
@@ -30,7 +33,7 @@ public:
 
     int frameSize() const { return frameSize_; }
     int hopSize() const { return hopSize_; }
-    int fftSize() const { return fft_.size(); }
+    int fftSize() const { return work_ != nullptr ? work_->fft.size() : 0; }
 
 private:
     // One spectrum as separate rows; sized bins + 1 with the extra bin kept at zero.
@@ -49,12 +52,12 @@ private:
     void lockPeakPhases();
     void overlapAdd();
 
-    RealFft fft_;
+    std::unique_ptr<PitchShifterWork> ownWork_;
+    PitchShifterWork* work_ = nullptr;
     float factor_ = 2.0f;
     int frameSize_ = 0, hopSize_ = 0, bins_ = 0;
     float windowGain_ = 1.0f;
 
-    std::vector<float> window_;
     // The last frameSize_ input samples, each written twice (at i and i + frameSize_) so
     // that the newest frame is always one contiguous run starting at historyPos_.
     std::vector<float> history_;
@@ -67,19 +70,7 @@ private:
     bool cold_ = false;  // frames were skipped since the last synthesis
 
     SplitSpectrum input_, previousInput_, previousOutput_;
-    std::vector<float> energy_;          // of input_, also bins + 1
-    std::vector<float> expectedAdvance_;  // phase a bin-centred partial gains over one hop
-
-    // Knot 0 is the map's origin, knots 1..peakCount_ are the peaks (output bin, input
-    // bin), then the map's far end.
-    std::vector<float> knotX_, knotY_;
-    std::vector<int> candidates_, candidateUsable_;  // local maxima of this frame's energy
-    std::vector<float> candidateAdvance_, candidatePosition_;
-    std::vector<float> peakRotation_;  // output phase advance of each peak over one hop
-    std::vector<float> peakPhaseRe_, peakPhaseIm_, peakReferenceRe_, peakReferenceIm_;
-    std::vector<int> ownerOfBin_;
-    int peakCount_ = 0;
-    MonotoneBinMap map_;
+    int peakCount_ = 0;  // of the frame being computed
 };
 
 }  // namespace halcyra

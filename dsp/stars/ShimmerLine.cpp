@@ -47,7 +47,7 @@ void loopStretch(const float* __restrict e, const float* __restrict g, const flo
 
 }  // namespace
 
-void ShimmerLine::prepare(double sampleRate, int index, int blockCapacity) {
+void ShimmerLine::prepare(double sampleRate, int index, int blockCapacity, PitchShifterWork* shiftWork) {
     index = std::clamp(index, 0, kLines - 1);
     const double sr = sampleRate > 0.0 ? sampleRate : 48000.0;
     mainDelay_ = std::max(4, static_cast<int>(std::nearbyint(kMainDelayMs[index] * 0.001 * sr)));
@@ -58,7 +58,7 @@ void ShimmerLine::prepare(double sampleRate, int index, int blockCapacity) {
     lowpassCoeff_ = static_cast<float>(std::clamp(std::exp(-2.0 * std::numbers::pi * 4500.0 / sr), 0.0, 1.0));
     capacity_ = std::max(1, blockCapacity);
     lineOut_.assign(static_cast<std::size_t>(capacity_), 0.0f);
-    shifter_.prepare(sr, capacity_, 2.0f);
+    shifter_.prepare(sr, capacity_, 2.0f, shiftWork);
     // The three lines take their spectral frames a third of a hop apart.
     shifter_.setFrameOffset(index * shifter_.hopSize() / kLines);
     clear();

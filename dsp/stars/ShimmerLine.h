@@ -13,7 +13,8 @@ class ShimmerLine {
 public:
     static constexpr int kLines = 3;
 
-    void prepare(double sampleRate, int index /*0,1,2*/, int blockCapacity);
+    // shiftWork: per-frame work the line's shifter may share with the other lines'.
+    void prepare(double sampleRate, int index /*0,1,2*/, int blockCapacity, PitchShifterWork* shiftWork = nullptr);
     void clear();
     // out = pitch-shifted line output, n samples (excitation and out may not overlap).
     void process(const float* excitation, int n, float* out);

@@ -34,7 +34,7 @@ void StarEngine::prepare(double sampleRate, int capacity, std::uint32_t skySeed,
     // Fading voices may need channels of their own beside the eight voices'.
     renderer_.prepare(sampleRate_, tick, &hrirs_, 2 * kVoices);
     for (int i = 0; i < ShimmerLine::kLines; ++i) {
-        shimmer_[i].prepare(sampleRate_, i, tick);
+        shimmer_[i].prepare(sampleRate_, i, tick, &shiftWork_);
         shimmerOut_[i].assign(static_cast<std::size_t>(tick), 0.0f);
     }
     fadeScratch_.assign(static_cast<std::size_t>(tick), 0.0f);

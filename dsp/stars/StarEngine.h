@@ -150,6 +150,7 @@ private:
     ToneCompensation tone_;
     HrirSet hrirs_;
     BinauralRenderer renderer_;
+    PitchShifterWork shiftWork_;  // the lines shift one after another
     ShimmerLine shimmer_[ShimmerLine::kLines];
     std::vector<float> shimmerOut_[ShimmerLine::kLines];  // the current tick's stretch
     StarVoice voices_[kVoices];

@@ -1,0 +1,38 @@
+// What a pitch shifter needs only while it computes one frame: the FFT with its
+// buffers, the analysis of the frame and the bin map, and the fixed window and phase
+// tables. Shifters of one rate and factor that run one after another (the three
+// shimmer lines of a star engine) share one, so a frame touches less memory.
+#pragma once
+
+#include <vector>
+
+#include "dsp/stars/MonotoneBinMap.h"
+#include "dsp/stars/RealFft.h"
+
+namespace halcyra {
+
+struct PitchShifterWork {
+    // Allocates; sizes that are already right are kept (a shared one is prepared by
+    // every shifter that uses it).
+    void prepare(int frameSize, int hopSize, int fftSize);
+
+    RealFft fft;
+    std::vector<float> window;           // frameSize, Hann
+    std::vector<float> expectedAdvance;  // phase a bin-centred partial gains over one hop
+    std::vector<float> energy;           // of the frame's spectrum, bins + 1 with the extra bin at zero
+
+    // Knot 0 is the map's origin, knots 1..peakCount are the peaks (output bin, input
+    // bin), then the map's far end.
+    std::vector<float> knotX, knotY;
+    std::vector<int> candidates, candidateUsable;  // local maxima of this frame's energy
+    std::vector<float> candidateAdvance, candidatePosition;
+    std::vector<float> peakRotation;  // output phase advance of each peak over one hop
+    std::vector<float> peakPhaseRe, peakPhaseIm, peakReferenceRe, peakReferenceIm;
+    std::vector<int> ownerOfBin;
+    MonotoneBinMap map;
+
+private:
+    int frameSize_ = 0, hopSize_ = 0;
+};
+
+}  // namespace halcyra
