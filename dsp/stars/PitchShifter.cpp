@@ -31,15 +31,19 @@ Complex interpolate(const float* re, const float* im, int bins, float position) 
     return Complex(re[i], im[i]) * (1.0f - f) + Complex(re[i + 1], im[i + 1]) * f;
 }
 
-// Both copies of the newest input samples; what is not finite is kept as 0. Written
-// as comparisons (false for NaN), which vectorise where std::isfinite does not.
-void keepInHistory(const float* __restrict in, int n, float* __restrict first, float* __restrict second) {
+// The newest input samples; what is not finite is kept as 0. Written as comparisons
+// (false for NaN), which vectorise where std::isfinite does not.
+void keepInHistory(const float* __restrict in, int n, float* __restrict history) {
     constexpr float kLargest = std::numeric_limits<float>::max();
-    for (int i = 0; i < n; ++i) {
-        const float kept = std::fabs(in[i]) <= kLargest ? in[i] : 0.0f;
-        first[i] = kept;
-        second[i] = kept;
-    }
+    for (int i = 0; i < n; ++i) history[i] = std::fabs(in[i]) <= kLargest ? in[i] : 0.0f;
+}
+
+void windowed(const float* __restrict window, const float* __restrict x, int n, float* __restrict out) {
+    for (int i = 0; i < n; ++i) out[i] = window[i] * x[i];
+}
+
+void addWindowed(const float* __restrict x, const float* __restrict window, float scale, int n, float* __restrict sum) {
+    for (int i = 0; i < n; ++i) sum[i] += x[i] * window[i] * scale;
 }
 
 }  // namespace
@@ -76,7 +80,7 @@ void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float facto
     // Analysis and synthesis both apply the window; overlapping frames then sum to this.
     windowGain_ = static_cast<float>(sumSquares / hopSize_);
 
-    history_.assign(2 * n, 0.0f);
+    history_.assign(n, 0.0f);
     overlapAdd_.assign(n, 0.0f);
     ready_.assign(static_cast<std::size_t>(hopSize_), 0.0f);
     input_.assign(b);
@@ -90,6 +94,7 @@ void PitchShifter::clear() {
     std::fill(history_.begin(), history_.end(), 0.0f);
     restartFrames();
     historyPos_ = 0;
+    overlapStart_ = 0;
     readyPos_ = 0;
     untilFrame_ = hopSize_ - frameOffset_;
 }
@@ -133,8 +138,7 @@ void PitchShifter::feed(const float* in, float* out, int n) {
         const int chunk = std::min(n - done, untilFrame_);
         for (int stored = 0; stored < chunk;) {
             const int stretch = std::min(chunk - stored, frameSize_ - historyPos_);
-            keepInHistory(in + done + stored, stretch, history_.data() + historyPos_,
-                          history_.data() + historyPos_ + frameSize_);
+            keepInHistory(in + done + stored, stretch, history_.data() + historyPos_);
             historyPos_ += stretch;
             if (historyPos_ == frameSize_) historyPos_ = 0;
             stored += stretch;
@@ -181,22 +185,35 @@ void PitchShifter::processFrame() {
     }
     std::swap(previousInput_, input_);
 
-    const auto hop = static_cast<std::size_t>(hopSize_);
-    std::copy_n(overlapAdd_.begin(), hop, ready_.begin());
-    std::copy(overlapAdd_.begin() + static_cast<std::ptrdiff_t>(hop), overlapAdd_.end(), overlapAdd_.begin());
-    std::fill(overlapAdd_.end() - static_cast<std::ptrdiff_t>(hop), overlapAdd_.end(), 0.0f);
+    // The oldest hop of the sum is finished: it moves to the output and its place
+    // becomes the newest, empty end of the ring.
+    float* sum = overlapAdd_.data();
+    const int first = std::min(hopSize_, frameSize_ - overlapStart_);
+    std::copy_n(sum + overlapStart_, first, ready_.begin());
+    std::copy_n(sum, hopSize_ - first, ready_.begin() + first);
+    std::fill_n(sum + overlapStart_, first, 0.0f);
+    std::fill_n(sum, hopSize_ - first, 0.0f);
+    overlapStart_ += hopSize_;
+    if (overlapStart_ >= frameSize_) overlapStart_ -= frameSize_;
 }
 
 // Zero-phase framing: the frame's centre goes to index 0, so a steady partial has
 // nearly constant phase across its main lobe and spectra interpolate cleanly.
 void PitchShifter::windowFrame() {
     const int n = frameSize_, size = work_->fft.size(), half = n / 2;
-    float* __restrict time = work_->fft.timeBuffer();
-    const float* __restrict frame = history_.data() + historyPos_;
-    const float* __restrict window = work_->window.data();
-    for (int t = half; t < n; ++t) time[t - half] = window[t] * frame[t];
+    float* time = work_->fft.timeBuffer();
+    const float* window = work_->window.data();
+    // Frame sample t sits t places after the oldest one in the history ring.
+    auto windowRun = [&](int t, int count, float* out) {
+        int at = historyPos_ + t;
+        if (at >= n) at -= n;
+        const int first = std::min(count, n - at);
+        windowed(window + t, history_.data() + at, first, out);
+        windowed(window + t + first, history_.data(), count - first, out + first);
+    };
+    windowRun(half, n - half, time);
     std::fill(time + (n - half), time + (size - half), 0.0f);
-    for (int t = 0; t < half; ++t) time[size - half + t] = window[t] * frame[t];
+    windowRun(0, half, time + (size - half));
 }
 
 float PitchShifter::analyse() {
@@ -307,11 +324,18 @@ void PitchShifter::lockPeakPhases() {
 void PitchShifter::overlapAdd() {
     const int n = frameSize_, size = work_->fft.size(), half = n / 2;
     const float scale = 1.0f / (static_cast<float>(size) * windowGain_);
-    const float* __restrict time = work_->fft.timeBuffer();
-    const float* __restrict window = work_->window.data();
-    float* __restrict sum = overlapAdd_.data();
-    for (int t = 0; t < half; ++t) sum[t] += time[size - half + t] * window[t] * scale;
-    for (int t = half; t < n; ++t) sum[t] += time[t - half] * window[t] * scale;
+    const float* time = work_->fft.timeBuffer();
+    const float* window = work_->window.data();
+    // Output sample t of the frame sits t places after the ring's start.
+    auto addRun = [&](int t, int count, const float* x) {
+        int at = overlapStart_ + t;
+        if (at >= n) at -= n;
+        const int first = std::min(count, n - at);
+        addWindowed(x, window + t, scale, first, overlapAdd_.data() + at);
+        addWindowed(x + first, window + t + first, scale, count - first, overlapAdd_.data());
+    };
+    addRun(0, half, time + (size - half));
+    addRun(half, n - half, time);
 }
 
 }  // namespace halcyra

@@ -58,11 +58,12 @@ private:
     int frameSize_ = 0, hopSize_ = 0, bins_ = 0;
     float windowGain_ = 1.0f;
 
-    // The last frameSize_ input samples, each written twice (at i and i + frameSize_) so
-    // that the newest frame is always one contiguous run starting at historyPos_.
+    // Rings of a frame: the last frameSize_ input samples, the oldest at historyPos_,
+    // and the output being assembled, its first sample at overlapStart_.
     std::vector<float> history_;
     int historyPos_ = 0;
-    std::vector<float> overlapAdd_;  // frameSize_ samples of output being assembled
+    std::vector<float> overlapAdd_;
+    int overlapStart_ = 0;
     std::vector<float> ready_;       // hopSize_ finished samples
     int readyPos_ = 0;
     int untilFrame_ = 0;
