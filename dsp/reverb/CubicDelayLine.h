@@ -53,6 +53,7 @@ public:
 
 private:
     friend class CubicLanes4;
+    friend class CubicLanes8;
 
     std::vector<float> storage_;
     int size_ = 0;

@@ -93,8 +93,11 @@ private:
     // The two compiled copies of one chunk, and the body both inline.
     void renderChunkBaseline(const float* input, int count, float* feed, float* left, float* right);
     void renderChunkAvx2(const float* input, int count, float* feed, float* left, float* right);
+    // CubicLanes: how the sixteen modulated reads and writes of a sample are vectorised.
+    template <class CubicLanes>
     [[gnu::always_inline]] inline void renderChunk(const float* input, int count, float* feed, float* left, float* right);
     [[gnu::always_inline]] inline void renderFrontEnd(const float* input, int count, float* feed);
+    template <class CubicLanes>
     [[gnu::always_inline]] inline void renderTails(int count, const float* feed, float* left, float* right);
     [[gnu::always_inline]] inline void mixOutput(int count, const float* earlyLeft, const float* earlyRight,
                                                  float* left, float* right);

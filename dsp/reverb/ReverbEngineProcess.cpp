@@ -5,8 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include <emmintrin.h>  // SSE2: every x86-64 CPU
+#include <immintrin.h>  // SSE2 everywhere; AVX2 only in the copy compiled for it
 
+#include "dsp/reverb/CubicLanes8.h"
 #include "dsp/reverb/CycleSine.h"
 #include "dsp/reverb/FiniteGuard.h"
 #include "dsp/reverb/ReverbEngine.h"
@@ -85,6 +86,100 @@ struct PhaseTable {
         }
         for (int k = 0; k < kCount; ++k) at[kFirst + k] = cyclesAt(offset[k], rate[k], position);
     }
+
+    // The same, four lanes at a time.
+    __attribute__((target("avx2"))) void fillAvx2(double position, float* at) const {
+        if (position < 1e9) {
+            const __m256d p = _mm256_set1_pd(position);
+            for (int k = 0; k < kCount; k += 4) {
+                const __m256d a = _mm256_add_pd(_mm256_loadu_pd(offset + k), _mm256_mul_pd(_mm256_loadu_pd(rate + k), p));
+                const __m256d f = _mm256_sub_pd(a, _mm256_cvtepi32_pd(_mm256_cvttpd_epi32(a)));
+                _mm_storeu_ps(at + kFirst + k, _mm256_cvtpd_ps(f));
+            }
+            return;
+        }
+        for (int k = 0; k < kCount; ++k) at[kFirst + k] = cyclesAt(offset[k], rate[k], position);
+    }
+};
+
+// The sixteen cubic lanes of a sample and their modulation, in vectors of four
+// (baseline) or eight (AVX2). Lanes 0-13 are written; 14 and 15 repeat lines 12 and 13.
+constexpr int kCubicLanes = 16, kGlideReadLane = 12;
+static_assert(PhaseTable::kCount % 4 == 0, "phase slots in whole vectors");
+
+class CubicLanesSse {
+public:
+    CubicLanesSse(CubicDelayLine* const* lines, const float* nominal, const float* excursion)
+        : group_{CubicLanes4(lines), CubicLanes4(lines + 4), CubicLanes4(lines + 8), CubicLanes4(lines + 12)} {
+        for (int q = 0; q < kGroups; ++q) {
+            nominal_[q] = _mm_loadu_ps(nominal + 4 * q);
+            excursion_[q] = _mm_loadu_ps(excursion + 4 * q);
+        }
+    }
+    static void phases(const PhaseTable& table, double position, float* at) { table.fill(position, at); }
+    static void sines(const float (&at)[kModSlots], float (&out)[kModSlots]) { sinesOfCycles(at, out); }
+    // sines: the sixteen lanes' modulation sines; glideLength: the glide read's nominal length.
+    void read(const float* sines, float glideLength, float* out) {
+        nominal_[kGlideGroup] = _mm_move_ss(nominal_[kGlideGroup], _mm_set_ss(glideLength));
+        for (int q = 0; q < kGroups; ++q)
+            _mm_storeu_ps(out + 4 * q, group_[q].read(nominal_[q], _mm_mul_ps(excursion_[q], _mm_loadu_ps(sines + 4 * q))));
+    }
+    void write(const float* values) {
+        group_[0].write<0b1111>(values);
+        group_[1].write<0b1111>(values + 4);
+        group_[2].write<0b1111>(values + 8);
+        group_[3].write<0b0011>(values + 12);
+        for (CubicLanes4& q : group_) q.advance();
+    }
+    void finish() const {
+        for (const CubicLanes4& q : group_) q.finish();
+    }
+
+private:
+    static constexpr int kGroups = kCubicLanes / 4, kGlideGroup = kGlideReadLane / 4;
+    static_assert(kGlideReadLane % 4 == 0, "the glide read's length goes into the first lane of its group");
+    CubicLanes4 group_[kGroups];
+    __m128 nominal_[kGroups], excursion_[kGroups];
+};
+
+#define HALCYRA_AVX2_MEMBER __attribute__((target("avx2")))
+
+class CubicLanesAvx2 {
+public:
+    HALCYRA_AVX2_MEMBER CubicLanesAvx2(CubicDelayLine* const* lines, const float* nominal, const float* excursion)
+        : group_{CubicLanes8(lines), CubicLanes8(lines + 8)} {
+        for (int q = 0; q < kGroups; ++q) {
+            nominal_[q] = _mm256_loadu_ps(nominal + 8 * q);
+            excursion_[q] = _mm256_loadu_ps(excursion + 8 * q);
+        }
+    }
+    HALCYRA_AVX2_MEMBER static void phases(const PhaseTable& table, double position, float* at) {
+        table.fillAvx2(position, at);
+    }
+    HALCYRA_AVX2_MEMBER static void sines(const float (&at)[kModSlots], float (&out)[kModSlots]) {
+        sinesOfCyclesAvx2(at, out);
+    }
+    HALCYRA_AVX2_MEMBER void read(const float* sines, float glideLength, float* out) {
+        constexpr int kLaneInGroup = kGlideReadLane % 8;
+        nominal_[kGlideGroup] =
+            _mm256_blend_ps(nominal_[kGlideGroup], _mm256_set1_ps(glideLength), 1 << kLaneInGroup);
+        for (int q = 0; q < kGroups; ++q)
+            _mm256_storeu_ps(out + 8 * q,
+                             group_[q].read(nominal_[q], _mm256_mul_ps(excursion_[q], _mm256_loadu_ps(sines + 8 * q))));
+    }
+    HALCYRA_AVX2_MEMBER void write(const float* values) {
+        group_[0].write<0xff>(values);
+        group_[1].write<0x3f>(values + 8);
+        for (CubicLanes8& q : group_) q.advance();
+    }
+    HALCYRA_AVX2_MEMBER void finish() const {
+        for (const CubicLanes8& q : group_) q.finish();
+    }
+
+private:
+    static constexpr int kGroups = kCubicLanes / 8, kGlideGroup = kGlideReadLane / 8;
+    CubicLanes8 group_[kGroups];
+    __m256 nominal_[kGroups], excursion_[kGroups];
 };
 
 // finiteOrZero on four lanes.
@@ -137,19 +232,20 @@ bool ReverbEngine::avx2Supported() {
 void ReverbEngine::setInstructionSet(InstructionSet set) { avx2_ = set == InstructionSet::kAvx2 && avx2Supported(); }
 
 void ReverbEngine::renderChunkBaseline(const float* input, int count, float* feed, float* left, float* right) {
-    renderChunk(input, count, feed, left, right);
+    renderChunk<CubicLanesSse>(input, count, feed, left, right);
 }
 
 // The same body with AVX2 allowed: wider and three-operand forms of the same steps.
 // No "fma" here: a fused multiply-add rounds once where the baseline rounds twice.
-__attribute__((target("avx2"))) void ReverbEngine::renderChunkAvx2(const float* input, int count, float* feed,
+__attribute__((target("avx2"), flatten)) void ReverbEngine::renderChunkAvx2(const float* input, int count, float* feed,
                                                                       float* left, float* right) {
-    renderChunk(input, count, feed, left, right);
+    renderChunk<CubicLanesAvx2>(input, count, feed, left, right);
 }
 
+template <class CubicLanes>
 void ReverbEngine::renderChunk(const float* input, int count, float* feed, float* left, float* right) {
     renderFrontEnd(input, count, feed);
-    renderTails(count, feed, left, right);
+    renderTails<CubicLanes>(count, feed, left, right);
 }
 
 void ReverbEngine::renderFrontEnd(const float* input, int count, float* feed) {
@@ -227,6 +323,7 @@ void ReverbEngine::renderFrontEnd(const float* input, int count, float* feed) {
     }
 }
 
+template <class CubicLanes>
 void ReverbEngine::renderTails(int count, const float* feed, float* left, float* right) {
     // Work on local copies: the compiler cannot prove that stores into the delay
     // buffers leave the engine's float members alone, and would reload them all
@@ -259,10 +356,10 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
 
     // The fifteen Catmull-Rom reads of a sample (six FDN delays, six FDN allpasses, the
     // glide read, its loop allpass and the glide tap) all come before any of those
-    // lines is written, so they run four lanes at a time. Lane l is modulated by sine
-    // slot kModFdnDelay + l; lane 15 only pads the last batch.
-    enum CubicLane : int { kLaneFdnDelay = 0, kLaneFdnAllpass = 6, kLaneGlideRead = 12, kLaneGlideLoop = 13,
-                           kLaneGlideTap = 14, kCubicLanes = 16 };
+    // lines is written, so they run side by side. Lane l is modulated by sine slot
+    // kModFdnDelay + l; lane 15 only pads the last batch.
+    enum CubicLane : int { kLaneFdnDelay = 0, kLaneFdnAllpass = 6, kLaneGlideRead = kGlideReadLane,
+                           kLaneGlideLoop = 13, kLaneGlideTap = 14 };
     static constexpr PhaseTable phases{};
     CubicDelayLine* lines[kCubicLanes];
     alignas(16) float nominal[kCubicLanes], excursion[kCubicLanes];
@@ -287,19 +384,9 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
     excursion[kLaneGlideTap] = kc.glideTapSwing;
     static_assert(int{kModFdnAllpass} == kModFdnDelay + int{kLaneFdnAllpass} &&
                       int{kModGlideTap} == kModFdnDelay + int{kLaneGlideTap} &&
-                      int{kModFdnDelay} + int{kCubicLanes} <= int{kModSlots} && kCubicLanes % 4 == 0,
+                      int{kModFdnDelay} + kCubicLanes <= int{kModSlots},
                   "cubic lanes follow the sine slots");
-    constexpr int kGroups = kCubicLanes / 4;
-    CubicLanes4 cubicLanes[kGroups] = {CubicLanes4(lines), CubicLanes4(lines + 4), CubicLanes4(lines + 8),
-                                       CubicLanes4(lines + 12)};
-    static_assert(kGroups == 4, "one lane set per four lanes");
-    __m128 nominalV[kGroups], excursionV[kGroups];
-    for (int q = 0; q < kGroups; ++q) {
-        nominalV[q] = _mm_load_ps(nominal + 4 * q);
-        excursionV[q] = _mm_load_ps(excursion + 4 * q);
-    }
-    constexpr int kGlideGroup = kLaneGlideRead / 4;
-    static_assert(kLaneGlideRead % 4 == 0, "the glide read's length goes into the first lane of its group");
+    CubicLanes cubicLanes(lines, nominal, excursion);
 
     // Plate tank. Every plain read of the chunk lies before the chunk (the chunk is
     // never longer than the shortest such line), so those reads come from runs of the
@@ -344,20 +431,16 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
             float at[kModSlots] = {};
             at[kModTank1] = wrapUnit(phase + 0.13f);  // the tank follows φ, not Φ
             at[kModTank2] = wrapUnit(phase + 0.61f);
-            phases.fill(position, at);
-            sinesOfCycles(at, sines);
+            CubicLanes::phases(phases, position, at);
+            CubicLanes::sines(at, sines);
         }
 
         // --- the modulated reads ---
         const float target = static_cast<float>(c.glideTarget);
         glideCurrent = glideCurrent + (target - glideCurrent) * kGlideSlew;
         if (glideCurrent < 2.0f) glideCurrent = 2.0f;
-        nominalV[kGlideGroup] = _mm_move_ss(nominalV[kGlideGroup], _mm_set_ss(glideCurrent));
-        alignas(16) float cubic[kCubicLanes];
-        for (int q = 0; q < kGroups; ++q) {
-            const __m128 shift = _mm_mul_ps(excursionV[q], _mm_loadu_ps(sines + kModFdnDelay + 4 * q));
-            _mm_store_ps(cubic + 4 * q, cubicLanes[q].read(nominalV[q], shift));
-        }
+        alignas(32) float cubic[kCubicLanes];
+        cubicLanes.read(sines + kModFdnDelay, glideCurrent, cubic);
 
         // --- plate tank ---
         const float tapIntoFdn = read[kRunInLoopTap][i];
@@ -459,19 +542,15 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
         _mm_storel_pi(reinterpret_cast<__m64*>(pushed + kLaneFdnDelay + 4),
                       finiteOrZero4(_mm_add_ps(_mm_set1_ps(fdnIn), _mm_load_ps(fy + 4))));
         pushed[kLaneGlideRead] = finiteOrZero(K * tapIntoFdn + J * fdnOut + d * kc.glideFeed + glideFeedback);
-        static_assert(kLaneFdnDelay == 0 && kLaneFdnAllpass == 6 && kLaneGlideRead == 12 && kLaneGlideLoop == 13,
-                      "lane masks below");
-        cubicLanes[0].write<0b1111>(pushed);
-        cubicLanes[1].write<0b1111>(pushed + 4);
-        cubicLanes[2].write<0b1111>(pushed + 8);
-        cubicLanes[3].write<0b0011>(pushed + 12);
-        for (CubicLanes4& q : cubicLanes) q.advance();
+        static_assert(kLaneFdnDelay == 0 && kLaneFdnAllpass == 6 && kLaneGlideLoop == 13,
+                      "lanes 0-13 are written");
+        cubicLanes.write(pushed);
 
         _mm_store_ps(fvRows + 8 * i, _mm_load_ps(fv));
         _mm_store_ps(fvRows + 8 * i + 4, _mm_load_ps(fv + 4));
     }
 
-    for (const CubicLanes4& q : cubicLanes) q.finish();
+    cubicLanes.finish();
     // The columns are only read once they join the lines, so the guard runs here,
     // four samples at a time.
     for (int r = 0; r < kTankRuns; ++r) {

@@ -34,6 +34,9 @@ TEST(CycleSine, BatchMatchesTheScalarFormExactly) {
         for (int i = 0; i < 20; ++i) at[i] = static_cast<float>((round * 20 + i) % 99991) / 99991.0f;
         sinesOfCycles(at, batch);
         for (int i = 0; i < 20; ++i) ASSERT_EQ(batch[i], sineOfCycles(at[i])) << at[i];
+        if (!__builtin_cpu_supports("avx2")) continue;
+        sinesOfCyclesAvx2(at, batch);
+        for (int i = 0; i < 20; ++i) ASSERT_EQ(batch[i], sineOfCycles(at[i])) << "eight lanes at " << at[i];
     }
 }
 

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "dsp/reverb/CubicDelayLine.h"
+#include "dsp/reverb/CubicLanes8.h"
 #include "dsp/reverb/DelayLine.h"
 
 namespace halcyra {
@@ -109,44 +110,77 @@ TEST(DelayLine, RunsMatchReadsAndPushesStepByStep) {
 // position, Catmull-Rom read and push: same bits, at every write position (the lanes
 // keep their own until they hand them back), across both wraps, for a position
 // rounding up to the capacity, absurd shifts and a NaN shift.
-TEST(DelayLine, FourLaneCubicReadsMatchThePlainLineBitForBit) {
-    constexpr int kSizes[4] = {5, 9, 64, 300};
-    DelayLine plain[4];
-    CubicDelayLine mirrored[4];
-    CubicDelayLine* lines[4];
-    for (int k = 0; k < 4; ++k) {
-        plain[k].resize(kSizes[k]);
-        mirrored[k].resize(kSizes[k]);
+// The lane sets' vector reads, behind one plain-pointer form for the shared check below.
+struct FourLanes {
+    using Lanes = CubicLanes4;
+    static constexpr int kLanes = 4;
+    static constexpr int kSizes[kLanes] = {5, 9, 64, 300};
+    static void read(const Lanes& lanes, const float* nominal, const float* shift, float* out) {
+        _mm_storeu_ps(out, lanes.read(_mm_loadu_ps(nominal), _mm_loadu_ps(shift)));
+    }
+};
+
+struct EightLanes {
+    using Lanes = CubicLanes8;
+    static constexpr int kLanes = 8;
+    static constexpr int kSizes[kLanes] = {5, 9, 64, 300, 4, 7, 33, 1000};
+    __attribute__((target("avx2"))) static void read(const Lanes& lanes, const float* nominal, const float* shift,
+                                                     float* out) {
+        _mm256_storeu_ps(out, lanes.read(_mm256_loadu_ps(nominal), _mm256_loadu_ps(shift)));
+    }
+};
+
+template <class Set>
+void expectLanesMatchPlainLines() {
+    constexpr int kLanes = Set::kLanes;
+    DelayLine plain[kLanes];
+    CubicDelayLine mirrored[kLanes];
+    CubicDelayLine* lines[kLanes];
+    for (int k = 0; k < kLanes; ++k) {
+        plain[k].resize(Set::kSizes[k]);
+        mirrored[k].resize(Set::kSizes[k]);
         lines[k] = &mirrored[k];
     }
-    CubicLanes4 lanes(lines);
+    typename Set::Lanes lanes(lines);
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> sample(-1.0f, 1.0f), unit(0.0f, 1.0f);
     const float oddShifts[] = {-1e-9f, 1e9f, -3.0e38f, std::nanf("")};
     for (int step = 0; step < 700; ++step) {
-        alignas(16) float nominal[4], shift[4], out[4], in[4];
-        for (int k = 0; k < 4; ++k) {
-            nominal[k] = 1.0f + unit(rng) * static_cast<float>(kSizes[k] - 1);
-            shift[k] = (unit(rng) - 0.5f) * 2.4f * static_cast<float>(kSizes[k]);  // wraps either way
+        float nominal[kLanes], shift[kLanes], out[kLanes], in[kLanes];
+        for (int k = 0; k < kLanes; ++k) {
+            nominal[k] = 1.0f + unit(rng) * static_cast<float>(Set::kSizes[k] - 1);
+            shift[k] = (unit(rng) - 0.5f) * 2.4f * static_cast<float>(Set::kSizes[k]);  // wraps either way
         }
-        if (step % 50 == 7) shift[step % 4] = oddShifts[(step / 50) % 4];
+        if (step % 50 == 7) shift[step % kLanes] = oddShifts[(step / 50) % 4];
         if (step % 50 == 9) nominal[1] = static_cast<float>(plain[1].writeIndex()) + 1.0f;  // p of -0 / rounding
-        _mm_store_ps(out, lanes.read(_mm_load_ps(nominal), _mm_load_ps(shift)));
-        for (int k = 0; k < 4; ++k) {
+        Set::read(lanes, nominal, shift, out);
+        for (int k = 0; k < kLanes; ++k) {
             const float expected = plain[k].readCubic(plain[k].position(nominal[k], shift[k]));
             ASSERT_EQ(std::memcmp(&out[k], &expected, sizeof(float)), 0)
                 << "step " << step << " lane " << k << ": " << out[k] << " vs " << expected;
             in[k] = sample(rng);
             plain[k].push(in[k]);
         }
-        lanes.write<0b1111>(in);
+        lanes.template write<(1 << kLanes) - 1>(in);
         lanes.advance();
     }
     lanes.finish();
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0; k < kLanes; ++k) {
         ASSERT_EQ(mirrored[k].writeIndex(), plain[k].writeIndex());
-        for (float nominal = 1.0f; nominal < static_cast<float>(kSizes[k]); nominal += 0.75f)
+        for (float nominal = 1.0f; nominal < static_cast<float>(Set::kSizes[k]); nominal += 0.75f)
             ASSERT_EQ(mirrored[k].readCubic(mirrored[k].position(nominal, 0.0f)), plain[k].readCubic(plain[k].position(nominal, 0.0f)));
+    }
+}
+
+// Four SSE lanes everywhere; eight AVX2 lanes where the CPU has them.
+TEST(DelayLine, CubicLaneSetsMatchThePlainLineBitForBit) {
+    {
+        SCOPED_TRACE("four lanes");
+        expectLanesMatchPlainLines<FourLanes>();
+    }
+    if (__builtin_cpu_supports("avx2")) {
+        SCOPED_TRACE("eight lanes");
+        expectLanesMatchPlainLines<EightLanes>();
     }
 }
 

@@ -8,7 +8,7 @@
 // --instances N: N instances on one thread, each block passed through all of them in
 // turn as a host does with a chain of plug-ins; prints the cost per instance against
 // one instance alone (cache pressure shows up as the ratio), from R alternating rounds
-// (--rounds R, default 10) over S seconds of audio per set (--seconds S, default 20).
+// (--rounds R, default 40) over S seconds of audio per set (--seconds S, default 20).
 // --scenario NAME picks one row; --no-baseline runs the N instances only, so a cache
 // simulator sees them alone (e.g. --rounds 1 --seconds 0.25 against 0.5).
 #include <sys/wait.h>
@@ -162,14 +162,16 @@ double median(std::vector<double> v) {
 struct ManyOptions {
     int count = 16;
     double seconds = 20.0;  // audio per set, over all rounds
-    int rounds = 10;
+    int rounds = 40;
     bool baseline = true;   // false: the N instances only (for a cache simulator)
     std::string only;
 };
 
-// One instance and N instances, both started once, run in alternating short rounds so
-// that a slower stretch of a shared machine hits both alike; the ratio is taken per
-// round (N's round against the one-instance round right after it) and its median shown.
+// One instance and N instances, both started once, run in alternating short rounds.
+// On a shared machine other programs slow some rounds down (and evict the caches), so
+// the figure to trust is the best round of each, the cost with the least disturbance;
+// the median of the per-round ratios (N's round against the one-instance round right
+// after it) and their spread show how much the disturbance moves it.
 int manyInstances(const std::string& plugin, const ManyOptions& o) {
     halcyra::host::Vst3Module module(plugin);
     const auto demo = halcyra::render::makeDemoSignal(kRate);
@@ -192,10 +194,11 @@ int manyInstances(const std::string& plugin, const ManyOptions& o) {
             ratio.push_back(manyCpu / oneCpu);
         }
         if (one) {
-            std::printf("%-22s one: %6.2f %% of a core (best round %.2f); %d: %6.2f %% each (best %.2f); "
-                        "%.2fx one (median of rounds, spread %.2f-%.2f)\n",
-                        s.name, median(oneShare), *std::min_element(oneShare.begin(), oneShare.end()), o.count,
-                        median(manyShare), *std::min_element(manyShare.begin(), manyShare.end()), median(ratio),
+            const double bestOne = *std::min_element(oneShare.begin(), oneShare.end());
+            const double bestMany = *std::min_element(manyShare.begin(), manyShare.end());
+            std::printf("%-22s best rounds: one %5.2f %% of a core, %d: %5.2f %% each, %.2fx one; "
+                        "per round: median %.2fx, %.2f-%.2f\n",
+                        s.name, bestOne, o.count, bestMany, bestMany / bestOne, median(ratio),
                         *std::min_element(ratio.begin(), ratio.end()), *std::max_element(ratio.begin(), ratio.end()));
         } else {
             std::printf("%-22s %d: %6.2f %% of a core each (median of rounds, best %.2f)\n", s.name, o.count,
