@@ -5,6 +5,7 @@
 // blended full-window vector fills per frame. Coordinates are logical units.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "graphics/IColor.h"
@@ -24,8 +25,14 @@ public:
     void FillVerticalGradient(const IColor& top, const IColor& bottom);
     // `centre` (with its alpha) at (cx, cy), fading linearly to nothing at `radius`.
     void FillRadialGlow(float cx, float cy, float radius, const IColor& centre);
-    // A disc blended with its colour's alpha; the edge is smoothed over one image pixel.
-    void FillDisc(float cx, float cy, float radius, const IColor& colour);
+    // Concentric discs of one colour, each blended over what lies beneath with its own
+    // opacity (0..1); with one colour their order does not matter. Edges are smoothed
+    // over one image pixel.
+    struct Disc {
+        float radius;
+        float opacity;
+    };
+    void FillDiscs(float cx, float cy, const IColor& colour, std::span<const Disc> discs);
     // Writes the image.
     void End();
 
@@ -44,6 +51,7 @@ private:
     float mStepY = 1.0f;
     // Planes of red, green and blue in 0..255, kept in float until End().
     std::vector<float> mRed, mGreen, mBlue;
+    std::vector<float> mRow;  // scratch, one image row
     PixelImage mImage;
 };
 

@@ -301,9 +301,10 @@ void SkyViewControl::PaintClouds(const SkyViewState& s) {
         const float edgeFade = mSpeakers ? 1.0f - std::fabs(az) * 0.35f / 90.0f : 1.0f;
         const float e = w * edgeFade * onset;
         const float rho = h * 0.085f * (0.9f * w + 0.7f);
-        mBackdrop.FillDisc(x, y, 1.6f * rho, WithAlphaFactor(colour, 0.128f * e));
-        mBackdrop.FillDisc(x, y, rho, WithAlphaFactor(colour, 0.208f * e));
-        mBackdrop.FillDisc(x, y, 0.55f * rho, WithAlphaFactor(colour, 0.272f * e));
+        const auto opacity = [&colour](float f) { return static_cast<float>(WithAlphaFactor(colour, f).A) / 255.0f; };
+        const SkyBackdrop::Disc discs[] = {
+            {1.6f * rho, opacity(0.128f * e)}, {rho, opacity(0.208f * e)}, {0.55f * rho, opacity(0.272f * e)}};
+        mBackdrop.FillDiscs(x, y, colour, discs);
     }
 }
 
