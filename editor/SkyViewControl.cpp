@@ -308,7 +308,12 @@ void SkyViewControl::PaintClouds(const SkyViewState& s) {
     }
 }
 
-void SkyViewControl::DrawFlashes(Canvas& g, const SkyViewState& s) const {
+void SkyViewControl::DrawFlashes(Canvas& g, const SkyViewState& s) {
+    FlashKey key;
+    key.count = 0;
+    key.colour = GetSkyPalette(mPaletteIndex).flash;
+    key.height = mRECT.H();
+    key.scale = g.Scale();
     const float lifetime = 1.4f - Clamp01(s.rate) * 0.44f;
     for (const SkyFlash& f : s.flashes) {
         if (!(f.intensity > 0.0f)) continue;
@@ -326,13 +331,27 @@ void SkyViewControl::DrawFlashes(Canvas& g, const SkyViewState& s) const {
             if (gate == 0.0f) continue;
         }
         const float intensity = Clamp01(f.intensity);
-        const float alpha = (intensity * 0.55f + 0.45f) * env * gate;
-        DrawStarGlyph(g, XForAzimuth(f.azimuth), YForElevation(f.elevation), alpha, intensity, a);
+        key.glyphs[static_cast<std::size_t>(key.count++)] = {XForAzimuth(f.azimuth), YForElevation(f.elevation),
+                                                              (intensity * 0.55f + 0.45f) * env * gate, intensity, a};
     }
+    // Several partial redraws in one frame pass over the same flashes.
+    if (!(key == mFlashKey)) {
+        mFlashKey = key;
+        // The halo (radius up to 0.047 of the height) reaches furthest; the arms' ends
+        // and line widths stay inside it plus a unit.
+        mFlashSprites.Begin(key.count, 0.047f * key.height + 1.0f, key.scale);
+        for (int i = 0; i < key.count; ++i) {
+            const FlashGlyph& glyph = key.glyphs[static_cast<std::size_t>(i)];
+            if (mFlashSprites.NextSprite(glyph.x, glyph.y)) PaintStarGlyph(glyph, key.colour);
+        }
+        mFlashSprites.End();
+    }
+    g.DrawImageParts(mFlashSprites.Image(), mFlashSprites.Parts());
 }
 
-void SkyViewControl::DrawStarGlyph(Canvas& g, float x, float y, float alpha, float size, float ageRatio) const {
-    const IColor c = GetSkyPalette(mPaletteIndex).flash;
+void SkyViewControl::PaintStarGlyph(const FlashGlyph& glyph, const IColor& c) {
+    SpriteSheet& g = mFlashSprites;
+    const float x = glyph.x, y = glyph.y, alpha = glyph.alpha, size = glyph.size;
     const float h = mRECT.H();
     const float u = 0.6f * size + 0.7f;
     g.FillCircle(WithAlphaFactor(c, 0.22f * alpha), x, y, h * 0.036f * u);
@@ -347,7 +366,7 @@ void SkyViewControl::DrawStarGlyph(Canvas& g, float x, float y, float alpha, flo
     g.DrawLine(diagonal, x - d, y + d, x + d, y - d, 1.25f);
     g.FillCircle(armColour, x, y, h * 0.013f * u);
     // A young flash has a white-hot core that cools to the flash colour.
-    const float k = (1.0f - Smooth(Clamp01(ageRatio / 0.35f))) * 0.82f;
+    const float k = (1.0f - Smooth(Clamp01(glyph.ageRatio / 0.35f))) * 0.82f;
     const auto heat = [k](int v) { return v + static_cast<int>(static_cast<float>(255 - v) * k); };
     const IColor core{255, heat(c.R), heat(c.G), heat(c.B)};
     g.FillCircle(WithAlphaFactor(core, alpha), x, y, h * 0.007f * u);

@@ -12,6 +12,7 @@
 
 #include "editor/SkyBackdrop.h"
 #include "editor/SkyPoints.h"
+#include "editor/SpriteSheet.h"
 #include "editor/SkyViewState.h"
 #include "graphics/IControl.h"
 #include "graphics/IText.h"
@@ -113,6 +114,20 @@ private:
         bool operator==(const BackdropKey&) const = default;
     };
 
+    // One star glyph as drawn: where, how strong, how big, how old.
+    struct FlashGlyph {
+        float x = 0.0f, y = 0.0f, alpha = 0.0f, size = 0.0f, ageRatio = 0.0f;
+        bool operator==(const FlashGlyph&) const = default;
+    };
+    // What the flash sprites show; they are painted again only when this changes.
+    struct FlashKey {
+        std::array<FlashGlyph, kSkyFlashCount> glyphs{};
+        int count = -1;
+        IColor colour;
+        float height = 0.0f, scale = 0.0f;
+        bool operator==(const FlashKey&) const = default;
+    };
+
     void AdvanceIdleSky();
     void SpawnIdleFlash();
     float NextRandom();
@@ -124,8 +139,8 @@ private:
     void PaintSky(const SkyViewState& s);
     void PaintGlow(const SkyViewState& s);
     void PaintClouds(const SkyViewState& s);
-    void DrawFlashes(Canvas& g, const SkyViewState& s) const;
-    void DrawStarGlyph(Canvas& g, float x, float y, float alpha, float size, float ageRatio) const;
+    void DrawFlashes(Canvas& g, const SkyViewState& s);
+    void PaintStarGlyph(const FlashGlyph& glyph, const IColor& colour);
     void DrawWindArrow(Canvas& g);
 
     int mPaletteIndex;
@@ -155,6 +170,8 @@ private:
 
     SkyBackdrop mBackdrop;
     BackdropKey mBackdropKey;
+    SpriteSheet mFlashSprites;
+    FlashKey mFlashKey;
 
     ClickFunction mClick;
     IText mWindLabel;

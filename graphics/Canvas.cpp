@@ -43,6 +43,10 @@ struct Span {
 // Splits [a, b) (pixel units) into whole pixels and the partly covered pixel at
 // either end; returns how many spans it wrote.
 int PixelSpans(float a, float b, Span out[3]) {
+    // Pixel-aligned rectangles given in logical units come back a rounding error off.
+    const auto snap = [](float x) { return std::fabs(x - std::round(x)) < 1e-3f ? std::round(x) : x; };
+    a = snap(a);
+    b = snap(b);
     if (!(b > a)) return 0;
     const float inA = std::ceil(a), inB = std::floor(b);
     if (inA > inB) {  // inside a single pixel
@@ -323,9 +327,21 @@ unsigned Canvas::TextureFor(const PixelImage& image) {
 }
 
 void Canvas::DrawImage(const PixelImage& image, const IRECT& r) {
+    const ImagePart whole{{0, 0, image.Width(), image.Height()}, r};
+    DrawTextured(image, {&whole, 1}, false);
+}
+
+void Canvas::DrawImageParts(const PixelImage& image, std::span<const ImagePart> parts) {
+    DrawTextured(image, parts, true);
+}
+
+void Canvas::DrawTextured(const PixelImage& image, std::span<const ImagePart> parts, bool premultiplied) {
     const Clip& clip = mClips.back();
-    const IRECT shown = clip.on ? clip.r.Intersect(r) : r;
-    if (image.Empty() || r.Empty() || shown.Empty()) return;
+    const auto shownPart = [&clip](const IRECT& r) { return clip.on ? clip.r.Intersect(r) : r; };
+    if (image.Empty() || std::none_of(parts.begin(), parts.end(), [&](const ImagePart& p) {
+            return !p.target.Empty() && !shownPart(p.target).Empty();
+        }))
+        return;
     // What NanoVG has queued lies beneath the picture.
     nvgEndFrame(mVg);
     for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
@@ -347,33 +363,52 @@ void Canvas::DrawImage(const PixelImage& image, const IRECT& r) {
         glBindTexture(GL_TEXTURE_2D, texture);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         // Partly covered edge pixels blend by their coverage, as antialiased fills do.
-        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-        Span xs[3], ys[3];
-        const int nx = PixelSpans(std::max(shown.L * mScale, static_cast<float>(mArea.x0)),
-                                  std::min(shown.R * mScale, static_cast<float>(mArea.x1)), xs);
-        const int ny = PixelSpans(std::max(shown.T * mScale, static_cast<float>(mArea.y0)),
-                                  std::min(shown.B * mScale, static_cast<float>(mArea.y1)), ys);
-        // Pixel position -> the viewport's -1..1 (y up) and the image's 0..1.
-        const auto ndcX = [this](float x) { return 2.0f * (x - static_cast<float>(mArea.x0)) / static_cast<float>(mArea.W()) - 1.0f; };
-        const auto ndcY = [this](float y) { return 1.0f - 2.0f * (y - static_cast<float>(mArea.y0)) / static_cast<float>(mArea.H()); };
-        const auto u = [&](float x) { return (x / mScale - r.L) / r.W(); };
-        const auto v = [&](float y) { return (y / mScale - r.T) / r.H(); };
-        for (int j = 0; j < ny; ++j) {
-            for (int i = 0; i < nx; ++i) {
-                const float cover = xs[i].cover * ys[j].cover;
-                if (cover >= 1.0f) glDisable(GL_BLEND);
-                else glEnable(GL_BLEND);
-                glColor4f(1.0f, 1.0f, 1.0f, cover);
-                glBegin(GL_QUADS);
-                glTexCoord2f(u(xs[i].p0), v(ys[j].p0));
-                glVertex2f(ndcX(xs[i].p0), ndcY(ys[j].p0));
-                glTexCoord2f(u(xs[i].p0), v(ys[j].p1));
-                glVertex2f(ndcX(xs[i].p0), ndcY(ys[j].p1));
-                glTexCoord2f(u(xs[i].p1), v(ys[j].p1));
-                glVertex2f(ndcX(xs[i].p1), ndcY(ys[j].p1));
-                glTexCoord2f(u(xs[i].p1), v(ys[j].p0));
-                glVertex2f(ndcX(xs[i].p1), ndcY(ys[j].p0));
-                glEnd();
+        if (premultiplied) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        else glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        if (premultiplied) glEnable(GL_BLEND);
+        // Pixel position -> the viewport's -1..1, y up.
+        const float areaW = static_cast<float>(mArea.W()), areaH = static_cast<float>(mArea.H());
+        const auto ndcX = [&](float x) { return 2.0f * (x - static_cast<float>(mArea.x0)) / areaW - 1.0f; };
+        const auto ndcY = [&](float y) { return 1.0f - 2.0f * (y - static_cast<float>(mArea.y0)) / areaH; };
+        const float imageW = static_cast<float>(image.Width()), imageH = static_cast<float>(image.Height());
+        for (const ImagePart& part : parts) {
+            const IRECT shown = shownPart(part.target);
+            if (part.target.Empty() || shown.Empty()) continue;
+            Span xs[3], ys[3];
+            const int nx = PixelSpans(std::max(shown.L * mScale, static_cast<float>(mArea.x0)),
+                                      std::min(shown.R * mScale, static_cast<float>(mArea.x1)), xs);
+            const int ny = PixelSpans(std::max(shown.T * mScale, static_cast<float>(mArea.y0)),
+                                      std::min(shown.B * mScale, static_cast<float>(mArea.y1)), ys);
+            // Pixel position -> where in the image, 0..1.
+            const IRECT& t = part.target;
+            const PixelRect& src = part.source;
+            const auto u = [&](float x) {
+                return (static_cast<float>(src.x0) + (x / mScale - t.L) / t.W() * static_cast<float>(src.W())) / imageW;
+            };
+            const auto v = [&](float y) {
+                return (static_cast<float>(src.y0) + (y / mScale - t.T) / t.H() * static_cast<float>(src.H())) / imageH;
+            };
+            for (int j = 0; j < ny; ++j) {
+                for (int i = 0; i < nx; ++i) {
+                    const float cover = xs[i].cover * ys[j].cover;
+                    if (premultiplied) {
+                        glColor4f(cover, cover, cover, cover);
+                    } else {
+                        if (cover >= 1.0f) glDisable(GL_BLEND);
+                        else glEnable(GL_BLEND);
+                        glColor4f(1.0f, 1.0f, 1.0f, cover);
+                    }
+                    glBegin(GL_QUADS);
+                    glTexCoord2f(u(xs[i].p0), v(ys[j].p0));
+                    glVertex2f(ndcX(xs[i].p0), ndcY(ys[j].p0));
+                    glTexCoord2f(u(xs[i].p0), v(ys[j].p1));
+                    glVertex2f(ndcX(xs[i].p0), ndcY(ys[j].p1));
+                    glTexCoord2f(u(xs[i].p1), v(ys[j].p1));
+                    glVertex2f(ndcX(xs[i].p1), ndcY(ys[j].p1));
+                    glTexCoord2f(u(xs[i].p1), v(ys[j].p0));
+                    glVertex2f(ndcX(xs[i].p1), ndcY(ys[j].p0));
+                    glEnd();
+                }
             }
         }
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -61,6 +62,13 @@ public:
     // fraction of a vector fill of the same area. Vector drawing queued before it is
     // flushed first, so the order of drawing holds.
     void DrawImage(const PixelImage& image, const IRECT& r);
+    // Pieces of an image with premultiplied alpha, each blended over its target
+    // rectangle, all from one texture in one batch (sprites).
+    struct ImagePart {
+        PixelRect source;  // image pixels
+        IRECT target;
+    };
+    void DrawImageParts(const PixelImage& image, std::span<const ImagePart> parts);
 
     // Free-form paths: build with the Path* calls, then fill or stroke (which clears it).
     void PathClear();
@@ -111,6 +119,7 @@ private:
     void ApplyClip(const Clip& c);
     // The image's texture, uploaded if its pixels changed; 0 when GL refuses it.
     unsigned TextureFor(const PixelImage& image);
+    void DrawTextured(const PixelImage& image, std::span<const ImagePart> parts, bool premultiplied);
 
     NVGcontext* mVg = nullptr;
     float mScale = 1.0f;
