@@ -308,7 +308,7 @@ void PitchShifter::lockPeakPhases() {
     const float* knotX = work_->knotX.data();
     for (int i = 0; i < peakCount_; ++i) {
         const auto ui = static_cast<std::size_t>(i);
-        const int bin = std::clamp(static_cast<int>(std::nearbyint(knotX[ui + 1])), 0, bins_ - 1);
+        const int bin = std::clamp(static_cast<int>(shifter::roundToWhole(knotX[ui + 1])), 0, bins_ - 1);
         const auto ub = static_cast<std::size_t>(bin);
         const Complex carried =
             Complex(previousOutput_.re[ub], previousOutput_.im[ub]) * std::polar(1.0f, work_->peakRotation[ui]);

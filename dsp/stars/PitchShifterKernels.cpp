@@ -15,14 +15,6 @@ namespace {
 constexpr float kMagnitudeFloor = 1e-15f;
 constexpr float kNormFloor = kMagnitudeFloor * kMagnitudeFloor;
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
-
-// nearbyint without the library call: adding 1.5 x 2^23 leaves no fraction bits, so the
-// sum is rounded to a whole number, ties to even, as nearbyint does. Phase advances in
-// turns are far below 2^22 for any frame a sample rate can ask for.
-inline float roundToWhole(float v) {
-    constexpr float kShifter = 0x1.8p23f;
-    return std::fabs(v) < 0x1p22f ? (v + kShifter) - kShifter : v;
-}
 }  // namespace
 
 HALCYRA_VECTOR_CLONES

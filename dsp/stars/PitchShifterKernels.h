@@ -9,6 +9,14 @@
 
 namespace halcyra::shifter {
 
+// nearbyint without the library call: adding 1.5 x 2^23 leaves no fraction bits, so the
+// sum is rounded to a whole number, ties to even, as nearbyint does (in the default
+// rounding mode). Bins and phase advances in turns are far below 2^22.
+inline float roundToWhole(float v) {
+    constexpr float kShifter = 0x1.8p23f;
+    return std::fabs(v) < 0x1p22f ? (v + kShifter) - kShifter : v;
+}
+
 // Interleaved FFT bins -> separate real and imaginary rows and the energy |X|^2.
 void splitBins(const std::complex<float>* spectrum, int bins, float* re, float* im, float* energy);
 
