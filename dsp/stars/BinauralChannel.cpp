@@ -24,11 +24,9 @@ void BinauralChannel::prepare(double sampleRate, int blockCapacity) {
     const auto taps = static_cast<std::size_t>(maxTaps_);
     reversedLeft_.assign(taps, 0.0f);
     reversedRight_.assign(taps, 0.0f);
-    history_.assign(taps - 1, 0.0f);
-    work_.assign(cap + taps - 1, 0.0f);
+    work_.assign(taps - 1 + cap, 0.0f);
     convLeft_.assign(kDelayHistory + cap, 0.0f);
     convRight_.assign(kDelayHistory + cap, 0.0f);
-    input_.assign(cap, 0.0f);
     (void)convolution();
     clear();
 }
@@ -36,12 +34,12 @@ void BinauralChannel::prepare(double sampleRate, int blockCapacity) {
 void BinauralChannel::clear() {
     unbind();
     taps_ = 0;
-    std::fill(input_.begin(), input_.end(), 0.0f);
+    std::fill(work_.begin(), work_.end(), 0.0f);
     resetHistory();
 }
 
 void BinauralChannel::resetHistory() {
-    std::fill(history_.begin(), history_.end(), 0.0f);
+    std::fill_n(work_.begin(), maxTaps_ - 1, 0.0f);
     std::fill_n(convLeft_.begin(), kDelayHistory, 0.0f);
     std::fill_n(convRight_.begin(), kDelayHistory, 0.0f);
 }
@@ -65,7 +63,7 @@ void BinauralChannel::process(int n, float* outLeft, float* outRight) {
     if (!bound() || n <= 0 || n > capacity_) return;
     if (pair_ == nullptr || taps_ <= 0) {
         for (int i = 0; i < n; ++i) {
-            const float s = kFallbackGain * input_[static_cast<std::size_t>(i)];
+            const float s = kFallbackGain * input()[i];
             outLeft[i] += s;
             outRight[i] += s;
         }
@@ -73,15 +71,13 @@ void BinauralChannel::process(int n, float* outLeft, float* outRight) {
     }
     if (taps_ > maxTaps_) return;
 
-    const int keep = taps_ - 1;
-    float* work = work_.data();
-    std::memcpy(work, history_.data(), sizeof(float) * static_cast<std::size_t>(keep));
-    std::memcpy(work + keep, input_.data(), sizeof(float) * static_cast<std::size_t>(n));
+    // The pair's taps - 1 past samples right before the input, then the input.
+    const float* work = input() - (taps_ - 1);
     float* left = convLeft_.data();
     float* right = convRight_.data();
     convolution()(work, reversedLeft_.data(), reversedRight_.data(), taps_, n, left + kDelayHistory,
                   right + kDelayHistory);
-    std::memcpy(history_.data(), work + n, sizeof(float) * static_cast<std::size_t>(keep));
+    std::memmove(work_.data(), work_.data() + n, sizeof(float) * static_cast<std::size_t>(maxTaps_ - 1));
 
     applyInterauralDelay(left, sampleRate_ * pair_->leftDelay, n, outLeft);
     applyInterauralDelay(right, sampleRate_ * pair_->rightDelay, n, outRight);

@@ -26,7 +26,7 @@ public:
 
     int point() const { return point_; }
     bool bound() const { return point_ >= 0; }
-    float* input() { return input_.data(); }
+    float* input() { return work_.data() + (maxTaps_ - 1); }
     int capacity() const { return capacity_; }
     int tapCapacity() const { return maxTaps_; }  // longest pair the channel convolves
 
@@ -47,10 +47,8 @@ private:
     int maxTaps_ = 0;
     float sampleRate_ = 48000.0f;
     std::vector<float> reversedLeft_, reversedRight_;
-    std::vector<float> history_;  // last taps-1 input samples
-    std::vector<float> work_;     // history followed by the block
+    std::vector<float> work_;  // the last maxTaps_ - 1 input samples, then the block's input
     std::vector<float> convLeft_, convRight_;  // each ear's past, then this block's convolution
-    std::vector<float> input_;
 };
 
 }  // namespace halcyra
