@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/reverb/ChunkScratchPool.h"
 #include "dsp/reverb/LengthRegistry.h"
 
 namespace halcyra {
@@ -97,10 +98,9 @@ void ReverbEngine::sizeBuffers() {
         if (v.size() < static_cast<std::size_t>(n)) v.resize(static_cast<std::size_t>(n));
     };
     grow(feed_, capacity_);
-    for (auto* v : {&fullFeed_, &tap3Feed_, &earlySum_, &earlyLeft_, &earlyRight_}) grow(*v, chunk_);
-    grow(tankWritten_, (kTankRunColumns - 1) * chunk_);
-    grow(tankSpill_, kTankSpillColumns * chunk_);
-    grow(fdnRows_, 8 * chunk_);
+    scratchStride_ = (chunk_ + 15) / 16 * 16;
+    static_assert(kChunkColumns * kChunk <= ChunkScratchPool::kSlotFloats, "a chunk's scratch fits a shared slot");
+    grow(ownScratch_, kChunkColumns * scratchStride_);
 
     earlyHistory_ = len_.earlyTapCapacity - 2;  // the largest tap offset
     grow(earlyTapLine_, earlyHistory_ + chunk_);

@@ -128,7 +128,6 @@ private:
     std::array<DelayLine, 7> diffuser_;
     std::array<float, 3> toneState_{}, hpState_{};
     std::vector<float> feed_;  // d of the whole call, also the glide line's input
-    std::vector<float> fullFeed_, tap3Feed_, earlySum_, earlyLeft_, earlyRight_;  // chunk_ long
 
     // Early cluster, early tone and decorrelators.
     // Tap line laid out flat: the last `earlyHistory_` samples, then the chunk.
@@ -149,10 +148,8 @@ private:
     std::array<DelayLine, 8> tank_;
     float tankFeedback_ = 0.0f, dampA_ = 0.0f, dampB_ = 0.0f;
     // Chunk columns: the ten plain lines' writes; a spill column for each run that
-    // may wrap (the ten reads, the tap feeding the FDN, then the twelve output taps);
-    // the FDN outputs, one row of eight per sample.
+    // may wrap (the ten reads, the tap feeding the FDN, then the twelve output taps).
     static constexpr int kTankRunColumns = 11, kTankSpillColumns = kTankRunColumns + 12;
-    std::vector<float> tankWritten_, tankSpill_, fdnRows_;
 
     // Modulated FDN.
     std::array<CubicDelayLine, 6> fdnDelay_, fdnAllpass_;
@@ -163,6 +160,27 @@ private:
     float glideCurrent_ = 2.0f, glideLow_ = 0.0f, glideHigh_ = 0.0f;
 
     float crossState_ = 0.0f;  // X: what the FDN and glide feed into the tank next sample
+
+    // Scratch of one chunk, in columns of scratchStride_ floats (a whole number of cache
+    // lines, at least chunk_): the FDN outputs as rows of eight per sample, the feeds
+    // and early sums of the front end, the tank columns. It lives in a slot shared with
+    // the process's other engines while process() runs, or in ownScratch_ when every
+    // slot is taken.
+    enum ChunkColumn : int {
+        kColFdnRows = 0,
+        kColFull = 8,
+        kColTap3,
+        kColEarlySum,
+        kColEarlyLeft,
+        kColEarlyRight,
+        kColTankWritten,
+        kColTankSpill = kColTankWritten + kTankRunColumns - 1,
+        kChunkColumns = kColTankSpill + kTankSpillColumns,
+    };
+    float* column(int c) const { return scratch_ + c * scratchStride_; }
+    std::vector<float> ownScratch_;
+    float* scratch_ = nullptr;
+    int scratchStride_ = 0;
 };
 
 }  // namespace halcyra

@@ -7,6 +7,7 @@
 
 #include <immintrin.h>  // SSE2 everywhere; AVX2 only in the copy compiled for it
 
+#include "dsp/reverb/ChunkScratchPool.h"
 #include "dsp/reverb/CubicLanes8.h"
 #include "dsp/reverb/CycleSine.h"
 #include "dsp/reverb/FiniteGuard.h"
@@ -202,6 +203,8 @@ void ReverbEngine::process(const float* input, int count, float* left, float* ri
         std::fill(right, right + count, 0.0f);
         return;
     }
+    const ChunkScratchPool::Claim shared;
+    scratch_ = shared.data() != nullptr ? shared.data() : ownScratch_.data();
     // Counts above the prepared capacity still render in full; the diffused feed
     // then holds the last `capacity` samples' piece only. Inside a piece the network
     // runs in short chunks, so its scratch stays small and warm.
@@ -249,8 +252,8 @@ void ReverbEngine::renderChunk(const float* input, int count, float* feed, float
 }
 
 void ReverbEngine::renderFrontEnd(const float* input, int count, float* feed) {
-    float* full = fullFeed_.data();
-    float* tap3 = tap3Feed_.data();
+    float* full = column(kColFull);
+    float* tap3 = column(kColTap3);
     float* tap4 = feed;
 
     // Input diffuser, keeping the signal after stages 3 and 4.
@@ -282,7 +285,7 @@ void ReverbEngine::renderFrontEnd(const float* input, int count, float* feed) {
     float* line = earlyTapLine_.data();
     const int history = earlyHistory_;
     for (int i = 0; i < count; ++i) line[history + i] = finiteOrZero(d[i]);
-    float* e = earlySum_.data();
+    float* e = column(kColEarlySum);
     std::fill(e, e + count, 0.0f);
     for (int t = 0; t < ReverbLengths::kEarlyTaps; ++t) {
         const float gain = len_.earlyTapGain[t];
@@ -295,8 +298,8 @@ void ReverbEngine::renderFrontEnd(const float* input, int count, float* feed) {
     for (int s = 0; s < 5; ++s) earlyMain_[s].allpassInPlace(e, count, len_.earlyMain[s], 0.4f);
 
     // Early tone: three shelving one-poles, then the decorrelated pair.
-    float* el = earlyLeft_.data();
-    float* er = earlyRight_.data();
+    float* el = column(kColEarlyLeft);
+    float* er = column(kColEarlyRight);
     {
         float e1 = earlyTone_[0], e2 = earlyTone_[1], e3 = earlyTone_[2];
         const float c1 = k_.oneMinus1100, cEr = k_.oneMinusEr, m1 = coef_.m1, m2 = coef_.m2;
@@ -349,10 +352,10 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
     float phase = phase_, tankFeedback = tankFeedback_, dampA = dampA_, dampB = dampB_;
     float glideCurrent = glideCurrent_, glideLow = glideLow_, glideHigh = glideHigh_, cross = crossState_;
     std::int64_t cycles = cycles_;
-    const float* gFeed = fullFeed_.data();
+    const float* gFeed = column(kColFull);
     const float* dFeed = feed;
-    const float* earlyLeft = earlyLeft_.data();
-    const float* earlyRight = earlyRight_.data();
+    const float* earlyLeft = column(kColEarlyLeft);
+    const float* earlyRight = column(kColEarlyRight);
 
     // The fifteen Catmull-Rom reads of a sample (six FDN delays, six FDN allpasses, the
     // glide read, its loop allpass and the glide tap) all come before any of those
@@ -399,9 +402,9 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
     const int runLength[kTankRuns] = {L.plateInput[0], L.plateInput[1], L.plateInput[2], L.plateInput[3],
                                       L.tank[kTankDelay1], L.tank[kTankAllpass1], L.tank[kTankDelay2],
                                       L.tank[kTankDelay3], L.tank[kTankAllpass2], L.tank[kTankDelay4]};
-    const int stride = chunk_;
-    float* const spill = tankSpill_.data();  // a column for every run that wraps
-    float* const written = tankWritten_.data();
+    const int stride = scratchStride_;
+    float* const spill = column(kColTankSpill);  // a column for every run that wraps
+    float* const written = column(kColTankWritten);
     const float* read[kTankRuns + 1];
     float* write[kTankRuns];
     for (int r = 0; r < kTankRuns; ++r) {
@@ -410,7 +413,7 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
     }
     // The left tap of the first allpass also feeds the FDN and glide line each sample.
     read[kRunInLoopTap] = tank_[kTankAllpass1].readRun(L.tankTapLeft[2], count, spill + kRunInLoopTap * stride);
-    float* const fvRows = fdnRows_.data();  // the six FDN outputs of each sample, eight floats a row
+    float* const fvRows = column(kColFdnRows);  // the six FDN outputs of each sample, eight floats a row
 
     for (int i = 0; i < count; ++i) {
         const float g = gFeed[i];
@@ -578,15 +581,15 @@ void ReverbEngine::renderTails(int count, const float* feed, float* left, float*
 // The stereo sum of a chunk, four samples at a time: the tank taps (read back from
 // the lines once the chunk has joined them), the FDN outputs and the early part.
 void ReverbEngine::mixOutput(int count, const float* earlyLeft, const float* earlyRight, float* left, float* right) {
-    float* const spill = tankSpill_.data() + kTankRunColumns * chunk_;
+    float* const spill = column(kColTankSpill + kTankRunColumns);
     const float* tapLeft[6];
     const float* tapRight[6];
     for (int k = 0; k < 6; ++k) {
         const DelayLine& line = tank_[kTankTapSegment[k]];
-        tapLeft[k] = line.readRun(len_.tankTapLeft[k] + count, count, spill + k * chunk_);
-        tapRight[k] = line.readRun(len_.tankTapRight[k] + count, count, spill + (6 + k) * chunk_);
+        tapLeft[k] = line.readRun(len_.tankTapLeft[k] + count, count, spill + k * scratchStride_);
+        tapRight[k] = line.readRun(len_.tankTapRight[k] + count, count, spill + (6 + k) * scratchStride_);
     }
-    const float* rows = fdnRows_.data();
+    const float* rows = column(kColFdnRows);
 
     int i = 0;
     for (; i + 4 <= count; i += 4) {

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "dsp/reverb/ReverbEngine.h"
@@ -70,6 +73,36 @@ TEST(ReverbRobustness, ProcessBeforePrepareIsSilent) {
         EXPECT_EQ(l[i], 0.0f);
         EXPECT_EQ(r[i], 0.0f);
     }
+}
+
+// Engines share their chunk scratch through a few process-wide slots. More engines
+// than slots, each on its own thread and all at once, must each sound as one alone.
+TEST(ReverbRobustness, EnginesOnManyThreadsAtOnceMatchOneAlone) {
+    constexpr int kThreads = 6, kBlock = 128, kLength = 48000;
+    std::vector<float> input(kLength);
+    std::uint32_t seed = 99;
+    for (float& v : input) {
+        seed = seed * 1664525u + 1013904223u;
+        v = static_cast<float>(seed >> 8) * (1.0f / 16777216.0f) - 0.5f;
+    }
+    const auto render = [&](std::vector<float>& out) {
+        ReverbEngine e;
+        e.prepare(48000.0, 4096);
+        std::vector<float> l(kBlock), r(kBlock);
+        out.clear();
+        for (int pos = 0; pos < kLength; pos += kBlock) {
+            e.process(input.data() + pos, kBlock, l.data(), r.data());
+            out.insert(out.end(), l.begin(), l.end());
+            out.insert(out.end(), r.begin(), r.end());
+        }
+    };
+    std::vector<float> alone;
+    render(alone);
+    std::vector<std::vector<float>> outs(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) threads.emplace_back(render, std::ref(outs[t]));
+    for (std::thread& t : threads) t.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(outs[t], alone) << "thread " << t;
 }
 
 }  // namespace
