@@ -40,7 +40,7 @@ struct JoinAtUnload {
     ~JoinAtUnload() { worker().join(); }
 } joinAtUnload;
 
-// Out of memory: the activation tries again and handles it.
+// Neither lets anything escape (out of memory): the activation tries again and handles it.
 void readMeasurements() noexcept {
     try {
         const SkyPoints& points = skyPoints();
