@@ -2,12 +2,12 @@
 
 #include <mysofa.h>
 
-#include "dsp/stars/HrirSourceNeighbours.h"
-
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
+
+#include "dsp/stars/HrirSourceNeighbours.h"
 
 namespace halcyra {
 
