@@ -157,26 +157,27 @@ void PitchShifter::feed(const float* in, float* out, int n) {
 }
 
 void PitchShifter::processFrame() {
+    PitchShifterWork& w = *work_;
     windowFrame();
-    work_->fft.forward();
+    w.fft.forward();
     const float loudest = analyse();
 
     if (loudest > 0.0f && std::isfinite(loudest)) {
         findPeaks(loudest);
-        work_->map.build(work_->knotX.data(), work_->knotY.data(), peakCount_ + 2);
+        w.map.build(w.knotX.data(), w.knotY.data(), peakCount_ + 2);
         assignOwners();
         lockPeakPhases();
-        const shifter::SynthesisSources sources{work_->map.position(),          work_->map.gradient(),
-                                                work_->ownerOfBin.data(),       work_->energy.data(),
+        const shifter::SynthesisSources sources{w.map.position(),        w.map.gradient(),
+                                                w.ownerOfBin.data(),      w.energy.data(),
                                                 input_.re.data(),         input_.im.data(),
-                                                work_->peakPhaseRe.data(),      work_->peakPhaseIm.data(),
-                                                work_->peakReferenceRe.data(),  work_->peakReferenceIm.data()};
+                                                w.peakPhaseRe.data(),     w.peakPhaseIm.data(),
+                                                w.peakReferenceRe.data(), w.peakReferenceIm.data()};
         shifter::synthesiseBins(sources, bins_, previousOutput_.re.data(), previousOutput_.im.data());
         // DC and Nyquist of a real signal have no imaginary part.
         previousOutput_.im.front() = 0.0f;
         previousOutput_.im[static_cast<std::size_t>(bins_ - 1)] = 0.0f;
-        shifter::joinBins(previousOutput_.re.data(), previousOutput_.im.data(), bins_, work_->fft.spectrumBuffer());
-        work_->fft.inverse();
+        shifter::joinBins(previousOutput_.re.data(), previousOutput_.im.data(), bins_, w.fft.spectrumBuffer());
+        w.fft.inverse();
         overlapAdd();
     } else {
         std::fill(previousOutput_.re.begin(), previousOutput_.re.end(), 0.0f);
@@ -200,9 +201,10 @@ void PitchShifter::processFrame() {
 // Zero-phase framing: the frame's centre goes to index 0, so a steady partial has
 // nearly constant phase across its main lobe and spectra interpolate cleanly.
 void PitchShifter::windowFrame() {
-    const int n = frameSize_, size = work_->fft.size(), half = n / 2;
-    float* time = work_->fft.timeBuffer();
-    const float* window = work_->window.data();
+    PitchShifterWork& w = *work_;
+    const int n = frameSize_, size = w.fft.size(), half = n / 2;
+    float* time = w.fft.timeBuffer();
+    const float* window = w.window.data();
     // Frame sample t sits t places after the oldest one in the history ring.
     auto windowRun = [&](int t, int count, float* out) {
         int at = historyPos_ + t;
@@ -217,9 +219,10 @@ void PitchShifter::windowFrame() {
 }
 
 float PitchShifter::analyse() {
-    shifter::splitBins(work_->fft.spectrumBuffer(), bins_, input_.re.data(), input_.im.data(), work_->energy.data());
+    PitchShifterWork& w = *work_;
+    shifter::splitBins(w.fft.spectrumBuffer(), bins_, input_.re.data(), input_.im.data(), w.energy.data());
     float loudest = 0.0f;
-    for (int b = 0; b < bins_; ++b) loudest = std::max(loudest, work_->energy[static_cast<std::size_t>(b)]);
+    for (int b = 0; b < bins_; ++b) loudest = std::max(loudest, w.energy[static_cast<std::size_t>(b)]);
     return loudest;
 }
 
@@ -227,33 +230,34 @@ float PitchShifter::analyse() {
 // (exact for a steady partial) or, without a usable previous frame, by a parabola
 // through the log magnitudes.
 void PitchShifter::findPeaks(float loudest) {
-    const float size = static_cast<float>(work_->fft.size());
+    PitchShifterWork& w = *work_;
+    const float size = static_cast<float>(w.fft.size());
     const float hop = static_cast<float>(hopSize_);
     const float threshold = loudest * kPeakThreshold;
     const float lastBin = static_cast<float>(bins_ - 1);
-    const float* energy = work_->energy.data();
-    float* knotX = work_->knotX.data();
-    float* knotY = work_->knotY.data();
+    const float* energy = w.energy.data();
+    float* knotX = w.knotX.data();
+    float* knotY = w.knotY.data();
 
     // Noise makes a third of all bins a peak, in no pattern a branch could predict:
     // collect the candidates without branching first.
     int count = 0;
     for (int b = 1; b + 1 < bins_; ++b) {
         const float e = energy[b];
-        work_->candidates[static_cast<std::size_t>(count)] = b;
+        w.candidates[static_cast<std::size_t>(count)] = b;
         count += static_cast<int>(e > threshold) & static_cast<int>(e > energy[b - 1]) &
                  static_cast<int>(e >= energy[b + 1]);
     }
 
-    float* advance = work_->candidateAdvance.data();
-    float* position = work_->candidatePosition.data();
-    int* usable = work_->candidateUsable.data();
-    shifter::phaseAdvances(work_->candidates.data(), count, input_.re.data(), input_.im.data(), previousInput_.re.data(),
+    float* advance = w.candidateAdvance.data();
+    float* position = w.candidatePosition.data();
+    int* usable = w.candidateUsable.data();
+    shifter::phaseAdvances(w.candidates.data(), count, input_.re.data(), input_.im.data(), previousInput_.re.data(),
                            previousInput_.im.data(), energy, advance, usable);
-    shifter::positionsFromAdvance(work_->candidates.data(), count, advance, work_->expectedAdvance.data(), size, hop, position);
+    shifter::positionsFromAdvance(w.candidates.data(), count, advance, w.expectedAdvance.data(), size, hop, position);
     for (int c = 0; c < count; ++c) {
         if (usable[c]) continue;
-        const int b = work_->candidates[static_cast<std::size_t>(c)];
+        const int b = w.candidates[static_cast<std::size_t>(c)];
         const float l = std::log(energy[b - 1] + 1e-30f), m = std::log(energy[b]), r = std::log(energy[b + 1] + 1e-30f);
         const float curvature = l - 2.0f * m + r;
         position[c] = static_cast<float>(b) + (curvature < 0.0f ? 0.5f * (l - r) / curvature : 0.0f);
@@ -262,7 +266,7 @@ void PitchShifter::findPeaks(float loudest) {
     peakCount_ = 0;
     float previousOutputBin = 0.0f;
     for (int c = 0; c < count; ++c) {
-        const float b = static_cast<float>(work_->candidates[static_cast<std::size_t>(c)]);
+        const float b = static_cast<float>(w.candidates[static_cast<std::size_t>(c)]);
         const float at = std::clamp(position[c], b - 1.0f, b + 1.0f);
         const float target = at * factor_;
         // Partials shifted past Nyquist are dropped; knots must climb strictly.
@@ -274,7 +278,7 @@ void PitchShifter::findPeaks(float loudest) {
     }
     for (int i = 0; i < peakCount_; ++i) {
         const float inputBin = knotY[static_cast<std::size_t>(i + 1)];
-        work_->peakRotation[static_cast<std::size_t>(i)] = factor_ * kTwoPi * inputBin * hop / size;
+        w.peakRotation[static_cast<std::size_t>(i)] = factor_ * kTwoPi * inputBin * hop / size;
     }
     knotX[0] = 0.0f;
     knotY[0] = 0.0f;
@@ -285,33 +289,35 @@ void PitchShifter::findPeaks(float loudest) {
 // Each output bin takes its phase from the nearest shifted peak (the lower on a tie).
 // Without peaks, every bin keeps its own input phase through one neutral entry.
 void PitchShifter::assignOwners() {
+    PitchShifterWork& w = *work_;
     if (peakCount_ == 0) {
-        std::fill(work_->ownerOfBin.begin(), work_->ownerOfBin.end(), 0);
+        std::fill(w.ownerOfBin.begin(), w.ownerOfBin.end(), 0);
         return;
     }
-    shifter::nearestPeaks(work_->map.segment(), work_->knotX.data() + 1, peakCount_, bins_, work_->ownerOfBin.data());
+    shifter::nearestPeaks(w.map.segment(), w.knotX.data() + 1, peakCount_, bins_, w.ownerOfBin.data());
 }
 
 // Phase of each shifted peak: the previous output frame at that bin, advanced by the
 // partial's new frequency over one hop. A partial that is new starts from the input phase.
 void PitchShifter::lockPeakPhases() {
-    float* peakPhaseRe = work_->peakPhaseRe.data();
-    float* peakPhaseIm = work_->peakPhaseIm.data();
-    float* peakReferenceRe = work_->peakReferenceRe.data();
-    float* peakReferenceIm = work_->peakReferenceIm.data();
+    PitchShifterWork& w = *work_;
+    float* peakPhaseRe = w.peakPhaseRe.data();
+    float* peakPhaseIm = w.peakPhaseIm.data();
+    float* peakReferenceRe = w.peakReferenceRe.data();
+    float* peakReferenceIm = w.peakReferenceIm.data();
     if (peakCount_ == 0) {
         peakPhaseRe[0] = peakReferenceRe[0] = 1.0f;
         peakPhaseIm[0] = peakReferenceIm[0] = 0.0f;
         return;
     }
-    const float* position = work_->map.position();
-    const float* knotX = work_->knotX.data();
+    const float* position = w.map.position();
+    const float* knotX = w.knotX.data();
     for (int i = 0; i < peakCount_; ++i) {
         const auto ui = static_cast<std::size_t>(i);
         const int bin = std::clamp(static_cast<int>(shifter::roundToWhole(knotX[ui + 1])), 0, bins_ - 1);
         const auto ub = static_cast<std::size_t>(bin);
         const Complex carried =
-            Complex(previousOutput_.re[ub], previousOutput_.im[ub]) * std::polar(1.0f, work_->peakRotation[ui]);
+            Complex(previousOutput_.re[ub], previousOutput_.im[ub]) * std::polar(1.0f, w.peakRotation[ui]);
         const Complex input = interpolate(input_.re.data(), input_.im.data(), bins_, position[bin]);
         const Complex phase = unit(std::norm(carried) > 1e-30f ? carried : input);
         peakPhaseRe[ui] = phase.real();
@@ -322,10 +328,11 @@ void PitchShifter::lockPeakPhases() {
 }
 
 void PitchShifter::overlapAdd() {
-    const int n = frameSize_, size = work_->fft.size(), half = n / 2;
+    PitchShifterWork& w = *work_;
+    const int n = frameSize_, size = w.fft.size(), half = n / 2;
     const float scale = 1.0f / (static_cast<float>(size) * windowGain_);
-    const float* time = work_->fft.timeBuffer();
-    const float* window = work_->window.data();
+    const float* time = w.fft.timeBuffer();
+    const float* window = w.window.data();
     // Output sample t of the frame sits t places after the ring's start.
     auto addRun = [&](int t, int count, const float* x) {
         int at = overlapStart_ + t;

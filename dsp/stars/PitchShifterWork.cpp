@@ -13,8 +13,10 @@ void PitchShifterWork::prepare(int frameSize, int hopSize, int fftSize) {
     const auto b = static_cast<std::size_t>(bins);
 
     window.resize(n);
-    for (std::size_t t = 0; t < n; ++t)
-        window[t] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(t) / frameSize));
+    for (std::size_t t = 0; t < n; ++t) {
+        const double phase = 2.0 * std::numbers::pi * static_cast<double>(t) / frameSize;
+        window[t] = static_cast<float>(0.5 - 0.5 * std::cos(phase));
+    }
     constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
     const float size = static_cast<float>(fft.size());
     const float hop = static_cast<float>(hopSize);

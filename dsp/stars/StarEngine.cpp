@@ -28,8 +28,8 @@ void StarEngine::prepare(double sampleRate, int capacity, std::uint32_t skySeed,
 
     onsets_.prepare(sampleRate_);
     tone_.prepare(sampleRate_);
-    // Everything after the onset detector runs one tick at a time, so the work
-    // buffers need a tick, not a block: small buffers stay in cache.
+    // The lines, voices and channels run one tick at a time, so their buffers hold a
+    // tick, not a block: small buffers stay in cache.
     const int tick = tickLength_;
     // Fading voices may need channels of their own beside the eight voices'.
     renderer_.prepare(sampleRate_, tick, &hrirs_, 2 * kVoices);
