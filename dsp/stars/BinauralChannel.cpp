@@ -22,8 +22,6 @@ void BinauralChannel::prepare(double sampleRate, int blockCapacity) {
     maxTaps_ = hrirTapLimit(sampleRate);
     const auto cap = static_cast<std::size_t>(capacity_);
     const auto taps = static_cast<std::size_t>(maxTaps_);
-    reversedLeft_.assign(taps, 0.0f);
-    reversedRight_.assign(taps, 0.0f);
     work_.assign(taps - 1 + cap, 0.0f);
     convLeft_.assign(kDelayHistory + cap, 0.0f);
     convRight_.assign(kDelayHistory + cap, 0.0f);
@@ -50,13 +48,8 @@ void BinauralChannel::bind(int point, const HrirPair* pair) {
     resetHistory();
     taps_ = 0;
     if (pair == nullptr) return;
-    const int taps = static_cast<int>(std::min(pair->left.size(), pair->right.size()));
-    taps_ = taps;
-    if (taps <= 0 || taps > maxTaps_) return;  // process() adds nothing for such a pair
-    for (int j = 0; j < taps; ++j) {
-        reversedLeft_[static_cast<std::size_t>(j)] = pair->left[static_cast<std::size_t>(taps - 1 - j)];
-        reversedRight_[static_cast<std::size_t>(j)] = pair->right[static_cast<std::size_t>(taps - 1 - j)];
-    }
+    // A pair longer than the channel's history is never convolved: process() adds nothing.
+    taps_ = static_cast<int>(std::min(pair->left.size(), pair->right.size()));
 }
 
 void BinauralChannel::process(int n, float* outLeft, float* outRight) {
@@ -75,8 +68,7 @@ void BinauralChannel::process(int n, float* outLeft, float* outRight) {
     const float* work = input() - (taps_ - 1);
     float* left = convLeft_.data();
     float* right = convRight_.data();
-    convolution()(work, reversedLeft_.data(), reversedRight_.data(), taps_, n, left + kDelayHistory,
-                  right + kDelayHistory);
+    convolution()(work, pair_->left.data(), pair_->right.data(), taps_, n, left + kDelayHistory, right + kDelayHistory);
     std::memmove(work_.data(), work_.data() + n, sizeof(float) * static_cast<std::size_t>(maxTaps_ - 1));
 
     applyInterauralDelay(left, sampleRate_ * pair_->leftDelay, n, outLeft);

@@ -46,7 +46,6 @@ private:
     int capacity_ = 1;
     int maxTaps_ = 0;
     float sampleRate_ = 48000.0f;
-    std::vector<float> reversedLeft_, reversedRight_;
     std::vector<float> work_;  // the last maxTaps_ - 1 input samples, then the block's input
     std::vector<float> convLeft_, convRight_;  // each ear's past, then this block's convolution
 };
