@@ -183,8 +183,10 @@ TEST(HrirSet, CachedBuildsEqualADirectBuild) {
     EXPECT_FALSE(loadHrirSource(file, key + 1, count, stored));
     EXPECT_FALSE(loadHrirSource(file, key, count + 1, stored));
     releaseKemarCache();
+    const auto written = std::filesystem::last_write_time(file);
     EXPECT_TRUE(buildKemarHrirSet(fromFile, 96000.0, count, dirs.az.data(), dirs.el.data(), 512));
     expectEqual(fromFile);
+    EXPECT_EQ(std::filesystem::last_write_time(file), written);  // taken from the file, not read again
 
     // One bit flipped in the responses, then a file cut short: neither is used.
     const auto size = std::filesystem::file_size(file);
