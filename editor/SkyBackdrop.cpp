@@ -20,6 +20,10 @@ void SqrtInPlace(float* v, int n) {
     for (; i < n; ++i) v[i] = std::sqrt(v[i]);
 }
 
+// Clamped to 0..1 without comparisons, so that loops around it vectorise (GCC keeps
+// min/max branches while floating-point comparisons may trap).
+float Saturate(float x) { return 0.5f * (std::fabs(x) - std::fabs(x - 1.0f) + 1.0f); }
+
 }  // namespace
 
 void SkyBackdrop::Begin(const IRECT& area, float scale) {
@@ -63,11 +67,11 @@ void SkyBackdrop::FillRadialGlow(float cx, float cy, float radius, const IColor&
     mRow.resize(static_cast<std::size_t>(mWidth));
     float* dist = mRow.data();
     const float r = static_cast<float>(centre.R), g = static_cast<float>(centre.G), b = static_cast<float>(centre.B);
-    const float x0 = X(0);
+    const float x0 = X(0), step = mStepX;
     for (int j = j0; j <= j1; ++j) {
         const float dy = Y(j) - cy;
         for (int i = i0; i <= i1; ++i) {
-            const float dx = x0 + static_cast<float>(i) * mStepX - cx;
+            const float dx = x0 + static_cast<float>(i) * step - cx;
             dist[i] = dx * dx + dy * dy;
         }
         SqrtInPlace(dist + i0, i1 - i0 + 1);
@@ -75,7 +79,7 @@ void SkyBackdrop::FillRadialGlow(float cx, float cy, float radius, const IColor&
         float* green = mGreen.data() + (red - mRed.data());
         float* blue = mBlue.data() + (red - mRed.data());
         for (int i = i0; i <= i1; ++i) {
-            const float a = alpha * std::max(0.0f, 1.0f - dist[i] / radius);
+            const float a = alpha * Saturate(1.0f - dist[i] / radius);
             red[i] += (r - red[i]) * a;
             green[i] += (g - green[i]) * a;
             blue[i] += (b - blue[i]) * a;
@@ -102,7 +106,7 @@ void SkyBackdrop::FillDiscs(float cx, float cy, const IColor& colour, std::span<
     mRow.resize(static_cast<std::size_t>(mWidth));
     float* keep = mRow.data();  // how much of what lies beneath shows through
     const float r = static_cast<float>(colour.R), g = static_cast<float>(colour.G), b = static_cast<float>(colour.B);
-    const float x0 = X(0);
+    const float x0 = X(0), step = mStepX;
     for (int j = j0; j <= j1; ++j) {
         const float dy = Y(j) - cy;
         std::fill(keep + i0, keep + i1 + 1, 1.0f);
@@ -117,9 +121,8 @@ void SkyBackdrop::FillDiscs(float cx, float cy, const IColor& colour, std::span<
             const float scale = 1.0f / (2.0f * d.radius * edge);
             const float opacity = std::min(d.opacity, 1.0f);
             for (int i = a0; i <= a1; ++i) {
-                const float dx = x0 + static_cast<float>(i) * mStepX - cx;
-                const float cover = std::clamp((r2 - dx * dx) * scale + 0.5f, 0.0f, 1.0f);
-                keep[i] *= 1.0f - opacity * cover;
+                const float dx = x0 + static_cast<float>(i) * step - cx;
+                keep[i] *= 1.0f - opacity * Saturate((r2 - dx * dx) * scale + 0.5f);
             }
         }
         float* red = mRed.data() + static_cast<std::size_t>(j) * static_cast<std::size_t>(mWidth);

@@ -54,6 +54,7 @@ bool OffscreenRenderer::Draw(IGraphics& graphics, bool keepPicture) {
     const bool kept = keepPicture && mImpl->shown == &graphics && w == mImpl->width && h == mImpl->height;
     if (kept && !graphics.IsDirty()) return true;
     if (!kept) {
+        Pixels();  // the last picture stays readable should this draw fail
         // A new picture: OSMesa renders into our buffer, which then counts as a new surface.
         mImpl->bottomUp.assign(static_cast<std::size_t>(w) * h * 4, 0);
         mImpl->width = w;
@@ -72,24 +73,31 @@ bool OffscreenRenderer::Draw(IGraphics& graphics, bool keepPicture) {
 
     mWidth = w;
     mHeight = h;
-    mTopDown.resize(mImpl->bottomUp.size());
-    const std::size_t row = static_cast<std::size_t>(w) * 4;
-    for (int y = 0; y < h; ++y) {
-        std::memcpy(mTopDown.data() + static_cast<std::size_t>(y) * row,
-                    mImpl->bottomUp.data() + static_cast<std::size_t>(h - 1 - y) * row, row);
-    }
+    mTopDownStale = true;
     return true;
+}
+
+const std::vector<std::uint8_t>& OffscreenRenderer::Pixels() const {
+    if (!mTopDownStale) return mTopDown;
+    mTopDownStale = false;
+    mTopDown.resize(mImpl->bottomUp.size());
+    const std::size_t row = static_cast<std::size_t>(mWidth) * 4;
+    for (int y = 0; y < mHeight; ++y) {
+        std::memcpy(mTopDown.data() + static_cast<std::size_t>(y) * row,
+                    mImpl->bottomUp.data() + static_cast<std::size_t>(mHeight - 1 - y) * row, row);
+    }
+    return mTopDown;
 }
 
 IColor OffscreenRenderer::PixelAt(int x, int y) const {
     if (x < 0 || y < 0 || x >= mWidth || y >= mHeight) return COLOR_BLACK;
-    const std::uint8_t* p = mTopDown.data() + (static_cast<std::size_t>(y) * mWidth + x) * 4;
+    const std::uint8_t* p = Pixels().data() + (static_cast<std::size_t>(y) * mWidth + x) * 4;
     return {p[3], p[0], p[1], p[2]};
 }
 
 bool OffscreenRenderer::WritePng(const char* path) const {
     if (path == nullptr || mWidth <= 0 || mHeight <= 0) return false;
-    return stbi_write_png(path, mWidth, mHeight, 4, mTopDown.data(), mWidth * 4) != 0;
+    return stbi_write_png(path, mWidth, mHeight, 4, Pixels().data(), mWidth * 4) != 0;
 }
 
 bool RenderToPng(IGraphics& graphics, const char* path) {

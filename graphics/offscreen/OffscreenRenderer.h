@@ -34,7 +34,7 @@ public:
     // Pixel at (x, y) in pixels, origin top left; opaque black outside the picture.
     IColor PixelAt(int x, int y) const;
     // Rows top to bottom, 4 bytes RGBA each.
-    const std::vector<std::uint8_t>& Pixels() const { return mTopDown; }
+    const std::vector<std::uint8_t>& Pixels() const;
 
     bool WritePng(const char* path) const;
 
@@ -45,7 +45,9 @@ private:
     Impl* mImpl;
     int mWidth = 0;
     int mHeight = 0;
-    std::vector<std::uint8_t> mTopDown;
+    // Turned top down only when asked for: an editor frame need not pay for it.
+    mutable std::vector<std::uint8_t> mTopDown;
+    mutable bool mTopDownStale = false;
 };
 
 // Renders once and writes a PNG; false if either step fails.
