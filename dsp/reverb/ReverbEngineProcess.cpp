@@ -264,19 +264,25 @@ void ReverbEngine::renderFrontEnd(const float* input, int count, float* feed) {
         if (s == 3) std::copy(full, full + count, tap4);
     }
 
-    // Three band-limited feeds: g (full), h (tap 3), d (tap 4, the diffused feed).
-    const float toneStep = k_.oneMinusTone, hpStep = k_.oneMinusHp;
-    float* const feeds[3] = {full, tap3, tap4};
-    for (int f = 0; f < 3; ++f) {
-        float lo = toneState_[f], high = hpState_[f];
-        float* sig = feeds[f];
+    // Three band-limited feeds: g (full), h (tap 3), d (tap 4, the diffused feed),
+    // in one loop so the three independent filter chains overlap in the pipeline.
+    {
+        const float toneStep = k_.oneMinusTone, hpStep = k_.oneMinusHp;
+        float lo0 = toneState_[0], lo1 = toneState_[1], lo2 = toneState_[2];
+        float high0 = hpState_[0], high1 = hpState_[1], high2 = hpState_[2];
         for (int i = 0; i < count; ++i) {
-            lo = lo + toneStep * (sig[i] - lo);
-            high = high + hpStep * (lo - high);
-            sig[i] = lo - high;
+            lo0 = lo0 + toneStep * (full[i] - lo0);
+            lo1 = lo1 + toneStep * (tap3[i] - lo1);
+            lo2 = lo2 + toneStep * (tap4[i] - lo2);
+            high0 = high0 + hpStep * (lo0 - high0);
+            high1 = high1 + hpStep * (lo1 - high1);
+            high2 = high2 + hpStep * (lo2 - high2);
+            full[i] = lo0 - high0;
+            tap3[i] = lo1 - high1;
+            tap4[i] = lo2 - high2;
         }
-        toneState_[f] = lo;
-        hpState_[f] = high;
+        toneState_ = {lo0, lo1, lo2};
+        hpState_ = {high0, high1, high2};
     }
     const float* d = tap4;
     float* h = tap3;
