@@ -1,13 +1,14 @@
 // Eight cubic delay lines read and written side by side with AVX2: CubicLanes4 twice
 // as wide, each lane doing the same arithmetic in the same order, so it rounds like
-// the scalar readCubic(position(nominal, shift)) too. Only for code compiled for
-// AVX2 (every member is inlined into its caller and needs the caller's target).
+// the scalar readCubic(position(nominal, shift)) too. Only for code that runs where
+// the CPU has AVX2.
 #pragma once
 
 #include <immintrin.h>
 
 #include "dsp/reverb/CubicDelayLine.h"
 
+// Code for AVX2 only; the callers that run it are compiled for AVX2 and inline it.
 #define HALCYRA_AVX2_INLINE __attribute__((target("avx2"))) inline
 
 namespace halcyra {

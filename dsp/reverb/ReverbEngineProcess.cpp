@@ -89,7 +89,7 @@ struct PhaseTable {
     }
 
     // The same, four lanes at a time.
-    __attribute__((target("avx2"))) void fillAvx2(double position, float* at) const {
+    HALCYRA_AVX2_INLINE void fillAvx2(double position, float* at) const {
         if (position < 1e9) {
             const __m256d p = _mm256_set1_pd(position);
             for (int k = 0; k < kCount; k += 4) {
@@ -143,24 +143,22 @@ private:
     __m128 nominal_[kGroups], excursion_[kGroups];
 };
 
-#define HALCYRA_AVX2_MEMBER __attribute__((target("avx2")))
-
 class CubicLanesAvx2 {
 public:
-    HALCYRA_AVX2_MEMBER CubicLanesAvx2(CubicDelayLine* const* lines, const float* nominal, const float* excursion)
+    HALCYRA_AVX2_INLINE CubicLanesAvx2(CubicDelayLine* const* lines, const float* nominal, const float* excursion)
         : group_{CubicLanes8(lines), CubicLanes8(lines + 8)} {
         for (int q = 0; q < kGroups; ++q) {
             nominal_[q] = _mm256_loadu_ps(nominal + 8 * q);
             excursion_[q] = _mm256_loadu_ps(excursion + 8 * q);
         }
     }
-    HALCYRA_AVX2_MEMBER static void phases(const PhaseTable& table, double position, float* at) {
+    HALCYRA_AVX2_INLINE static void phases(const PhaseTable& table, double position, float* at) {
         table.fillAvx2(position, at);
     }
-    HALCYRA_AVX2_MEMBER static void sines(const float (&at)[kModSlots], float (&out)[kModSlots]) {
+    HALCYRA_AVX2_INLINE static void sines(const float (&at)[kModSlots], float (&out)[kModSlots]) {
         sinesOfCyclesAvx2(at, out);
     }
-    HALCYRA_AVX2_MEMBER void read(const float* sines, float glideLength, float* out) {
+    HALCYRA_AVX2_INLINE void read(const float* sines, float glideLength, float* out) {
         constexpr int kLaneInGroup = kGlideReadLane % 8;
         nominal_[kGlideGroup] =
             _mm256_blend_ps(nominal_[kGlideGroup], _mm256_set1_ps(glideLength), 1 << kLaneInGroup);
@@ -168,12 +166,12 @@ public:
             _mm256_storeu_ps(out + 8 * q,
                              group_[q].read(nominal_[q], _mm256_mul_ps(excursion_[q], _mm256_loadu_ps(sines + 8 * q))));
     }
-    HALCYRA_AVX2_MEMBER void write(const float* values) {
+    HALCYRA_AVX2_INLINE void write(const float* values) {
         group_[0].write<0xff>(values);
         group_[1].write<0x3f>(values + 8);
         for (CubicLanes8& q : group_) q.advance();
     }
-    HALCYRA_AVX2_MEMBER void finish() const {
+    HALCYRA_AVX2_INLINE void finish() const {
         for (const CubicLanes8& q : group_) q.finish();
     }
 
@@ -226,6 +224,7 @@ void ReverbEngine::process(const float* input, int count, float* left, float* ri
 
 bool ReverbEngine::avx2Supported() {
 #if defined(__GNUC__) && defined(__x86_64__)
+    __builtin_cpu_init();  // may run before the runtime's own initialisation (static engines)
     return __builtin_cpu_supports("avx2");
 #else
     return false;
