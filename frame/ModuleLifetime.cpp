@@ -27,9 +27,9 @@ bool enterModule() noexcept {
     std::lock_guard<std::mutex> lock(gMutex);
     ++gUseCount;
     // An instance usually follows at once and is activated right after it: start
-    // reading what every activation needs now. A host that only scans the module
-    // pays one background read, which its exit waits for.
-    startSharedTables();
+    // reading the measurements now. A host that only scans the module pays one
+    // background read (its exit waits for it), which leaves the cache file behind.
+    startMeasurementRead();
     return true;
 }
 
@@ -43,7 +43,8 @@ bool exitModule() noexcept {
 void instanceCreated() noexcept {
     std::lock_guard<std::mutex> lock(gMutex);
     ++gLiveInstances;
-    // For hosts that make instances without entering the module first.
+    // The calibration, and the read for hosts that make instances without entering
+    // the module first.
     startSharedTables();
 }
 

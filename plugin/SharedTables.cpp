@@ -12,12 +12,25 @@ namespace halcyra {
 
 namespace {
 
+// The measurements and the calibration, each on its own thread: an activation that
+// follows at once waits for the longer of the two, not for both in turn.
+enum Table { kMeasurements, kCalibration, kTableCount };
+
 struct Worker {
     std::mutex mutex;
-    // The measurements and the calibration, each on its own thread: an activation
-    // that follows at once waits for the longer of the two, not for both in turn.
-    std::thread threads[2];  // guarded by mutex
-    bool started = false;
+    std::thread threads[kTableCount];  // guarded by mutex
+    bool started[kTableCount] = {};    // guarded by mutex
+
+    // Without a thread (none could be made) the activation computes the table itself.
+    void start(Table table, void (*compute)() noexcept) {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (started[table]) return;
+        try {
+            threads[table] = std::thread(compute);
+            started[table] = true;
+        } catch (...) {
+        }
+    }
 
     void join() {
         std::lock_guard<std::mutex> lock(mutex);
@@ -58,17 +71,11 @@ void calibrate() noexcept {
 
 }  // namespace
 
+void startMeasurementRead() noexcept { worker().start(kMeasurements, readMeasurements); }
+
 void startSharedTables() noexcept {
-    Worker& w = worker();
-    std::lock_guard<std::mutex> lock(w.mutex);
-    if (w.started) return;
-    try {
-        w.threads[0] = std::thread(readMeasurements);
-        w.started = true;  // even if the second thread fails: the activation calibrates
-        w.threads[1] = std::thread(calibrate);
-    } catch (...) {
-        // No thread: the activation computes the tables when it needs them.
-    }
+    startMeasurementRead();
+    worker().start(kCalibration, calibrate);
 }
 
 void releaseSharedTables() noexcept {
@@ -76,7 +83,7 @@ void releaseSharedTables() noexcept {
     w.join();
     {
         std::lock_guard<std::mutex> lock(w.mutex);
-        w.started = false;
+        for (bool& s : w.started) s = false;
     }
     releaseKemarCache();
 }
