@@ -204,7 +204,7 @@ void PitchShifter::windowFrame() {
     PitchShifterWork& w = *work_;
     const int n = frameSize_, size = w.fft.size(), half = n / 2;
     float* time = w.fft.timeBuffer();
-    const float* window = w.window.data();
+    const float* window = w.window;
     // Frame sample t sits t places after the oldest one in the history ring.
     auto windowRun = [&](int t, int count, float* out) {
         int at = historyPos_ + t;
@@ -254,7 +254,7 @@ void PitchShifter::findPeaks(float loudest) {
     int* usable = w.candidateUsable.data();
     shifter::phaseAdvances(w.candidates.data(), count, input_.re.data(), input_.im.data(), previousInput_.re.data(),
                            previousInput_.im.data(), energy, advance, usable);
-    shifter::positionsFromAdvance(w.candidates.data(), count, advance, w.expectedAdvance.data(), size, hop, position);
+    shifter::positionsFromAdvance(w.candidates.data(), count, advance, w.expectedAdvance, size, hop, position);
     for (int c = 0; c < count; ++c) {
         if (usable[c]) continue;
         const int b = w.candidates[static_cast<std::size_t>(c)];
@@ -332,7 +332,7 @@ void PitchShifter::overlapAdd() {
     const int n = frameSize_, size = w.fft.size(), half = n / 2;
     const float scale = 1.0f / (static_cast<float>(size) * windowGain_);
     const float* time = w.fft.timeBuffer();
-    const float* window = w.window.data();
+    const float* window = w.window;
     // Output sample t of the frame sits t places after the ring's start.
     auto addRun = [&](int t, int count, const float* x) {
         int at = overlapStart_ + t;

@@ -1,28 +1,61 @@
 #include "dsp/stars/PitchShifterWork.h"
 
 #include <cmath>
+#include <mutex>
 #include <numbers>
 
 namespace halcyra {
 
-void PitchShifterWork::prepare(int frameSize, int hopSize, int fftSize) {
-    if (frameSize == frameSize_ && hopSize == hopSize_ && fftSize == fft.size()) return;
-    fft.prepare(fftSize);
-    const int bins = fft.bins();
-    const auto n = static_cast<std::size_t>(frameSize);
-    const auto b = static_cast<std::size_t>(bins);
+namespace {
 
-    window.resize(n);
+std::shared_ptr<const PitchShifterWork::Tables> makeTables(int frameSize, int hopSize, int fftSize) {
+    auto tables = std::make_shared<PitchShifterWork::Tables>();
+    tables->frameSize = frameSize;
+    tables->hopSize = hopSize;
+    tables->fftSize = fftSize;
+    const auto n = static_cast<std::size_t>(frameSize);
+    tables->window.resize(n);
     for (std::size_t t = 0; t < n; ++t) {
         const double phase = 2.0 * std::numbers::pi * static_cast<double>(t) / frameSize;
-        window[t] = static_cast<float>(0.5 - 0.5 * std::cos(phase));
+        tables->window[t] = static_cast<float>(0.5 - 0.5 * std::cos(phase));
     }
     constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
-    const float size = static_cast<float>(fft.size());
-    const float hop = static_cast<float>(hopSize);
-    expectedAdvance.resize(b);
+    const int bins = fftSize / 2 + 1;
+    tables->expectedAdvance.resize(static_cast<std::size_t>(bins));
     for (int bin = 0; bin < bins; ++bin)
-        expectedAdvance[static_cast<std::size_t>(bin)] = kTwoPi * static_cast<float>(bin) * hop / size;
+        tables->expectedAdvance[static_cast<std::size_t>(bin)] =
+            kTwoPi * static_cast<float>(bin) * static_cast<float>(hopSize) / static_cast<float>(fftSize);
+    return tables;
+}
+
+// The tables of every frame in use in the process; an entry goes when its last
+// workspace does.
+std::shared_ptr<const PitchShifterWork::Tables> sharedTables(int frameSize, int hopSize, int fftSize) {
+    static std::mutex mutex;
+    static std::vector<std::weak_ptr<const PitchShifterWork::Tables>> inUse;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::erase_if(inUse, [](const auto& entry) { return entry.expired(); });
+    for (const auto& entry : inUse) {
+        auto tables = entry.lock();
+        if (tables && tables->frameSize == frameSize && tables->hopSize == hopSize && tables->fftSize == fftSize)
+            return tables;
+    }
+    auto tables = makeTables(frameSize, hopSize, fftSize);
+    inUse.push_back(tables);
+    return tables;
+}
+
+}  // namespace
+
+void PitchShifterWork::prepare(int frameSize, int hopSize, int fftSize) {
+    if (tables_ && frameSize == tables_->frameSize && hopSize == tables_->hopSize && fftSize == fft.size()) return;
+    fft.prepare(fftSize);
+    tables_ = sharedTables(frameSize, hopSize, fft.size());
+    window = tables_->window.data();
+    expectedAdvance = tables_->expectedAdvance.data();
+    const auto b = static_cast<std::size_t>(fft.bins());
+    const int bins = fft.bins();
+
     energy.assign(b + 1, 0.0f);
 
     // A peak is a strict local maximum, so at most every other bin is one.
@@ -40,8 +73,6 @@ void PitchShifterWork::prepare(int frameSize, int hopSize, int fftSize) {
     peakReferenceIm.assign(maxPeaks, 0.0f);
     ownerOfBin.assign(b, 0);
     map.prepare(bins, static_cast<int>(maxPeaks + 2));
-    frameSize_ = frameSize;
-    hopSize_ = hopSize;
 }
 
 }  // namespace halcyra

@@ -1,9 +1,12 @@
 // What a pitch shifter needs only while it computes one frame: the FFT with its
 // buffers, the analysis of the frame and the bin map, and the fixed window and phase
 // tables. Shifters of one rate and factor that run one after another (the three
-// shimmer lines of a star engine) share one, so a frame touches less memory.
+// shimmer lines of a star engine) share one, so a frame touches less memory. The
+// tables, which are only read, are shared further by every workspace in the process
+// with the same frame, so instances running in turn find them in the cache.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "dsp/stars/MonotoneBinMap.h"
@@ -16,9 +19,15 @@ struct PitchShifterWork {
     // every shifter that uses it).
     void prepare(int frameSize, int hopSize, int fftSize);
 
+    struct Tables {
+        int frameSize = 0, hopSize = 0, fftSize = 0;
+        std::vector<float> window;           // frameSize, Hann
+        std::vector<float> expectedAdvance;  // phase a bin-centred partial gains over one hop
+    };
+
     RealFft fft;
-    std::vector<float> window;           // frameSize, Hann
-    std::vector<float> expectedAdvance;  // phase a bin-centred partial gains over one hop
+    const float* window = nullptr;
+    const float* expectedAdvance = nullptr;
     std::vector<float> energy;           // of the frame's spectrum, bins + 1 with the extra bin at zero
 
     // Knot 0 is the map's origin, knots 1..peakCount are the peaks (output bin, input
@@ -32,7 +41,7 @@ struct PitchShifterWork {
     MonotoneBinMap map;
 
 private:
-    int frameSize_ = 0, hopSize_ = 0;
+    std::shared_ptr<const Tables> tables_;
 };
 
 }  // namespace halcyra
