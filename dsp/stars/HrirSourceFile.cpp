@@ -114,6 +114,7 @@ std::uint64_t hrirSourceKey(const unsigned char* data, std::size_t size, int cou
                             const float* elevations) {
     Hash h;
     h.add(kMagic, sizeof kMagic);
+    h.add(HALCYRA_BUILD_VERSION, sizeof HALCYRA_BUILD_VERSION);
     int version[3] = {0, 0, 0};
     mysofa_getversion(&version[0], &version[1], &version[2]);
     h.add(version, sizeof version);

@@ -14,7 +14,8 @@ namespace halcyra {
 
 struct HrirSource;
 
-// What a file must have been made from: the SOFA data, the directions and the reader.
+// What a file must have been made from: the SOFA data, the directions, the reader
+// library and this build (whose own reading code decides the neighbours).
 std::uint64_t hrirSourceKey(const unsigned char* data, std::size_t size, int count, const float* azimuths,
                             const float* elevations);
 
