@@ -21,6 +21,7 @@ public:
     void clear();  // frees the channel and forgets its past
 
     // pair may be null (no data): the channel then spreads its input to both sides.
+    // The channel convolves with the pair itself, which must outlive the binding.
     void bind(int point, const HrirPair* pair);
     void unbind() { point_ = -1; pair_ = nullptr; }
 
