@@ -69,6 +69,7 @@ void PitchShifter::prepare(double sampleRate, int /*blockCapacity*/, float facto
     // 1058 = 2 x 23 x 23 samples, which FFTW would handle slowly.
     work_->prepare(frameSize_, hopSize_, RealFft::fastSizeAtLeast(frameSize_));
     bins_ = work_->fft.bins();
+    pool_ = PitchShifterWorkPool::forFrame(frameSize_, hopSize_, work_->fft.size());
 
     const auto n = static_cast<std::size_t>(frameSize_);
     const auto b = static_cast<std::size_t>(bins_);
@@ -157,7 +158,9 @@ void PitchShifter::feed(const float* in, float* out, int n) {
 }
 
 void PitchShifter::processFrame() {
-    PitchShifterWork& w = *work_;
+    PitchShifterWork* const pooled = pool_->claim();
+    frame_ = pooled != nullptr ? pooled : work_;
+    PitchShifterWork& w = *frame_;
     windowFrame();
     w.fft.forward();
     const float loudest = analyse();
@@ -196,12 +199,13 @@ void PitchShifter::processFrame() {
     std::fill_n(sum, hopSize_ - first, 0.0f);
     overlapStart_ += hopSize_;
     if (overlapStart_ >= frameSize_) overlapStart_ -= frameSize_;
+    if (pooled != nullptr) pool_->release(pooled);
 }
 
 // Zero-phase framing: the frame's centre goes to index 0, so a steady partial has
 // nearly constant phase across its main lobe and spectra interpolate cleanly.
 void PitchShifter::windowFrame() {
-    PitchShifterWork& w = *work_;
+    PitchShifterWork& w = *frame_;
     const int n = frameSize_, size = w.fft.size(), half = n / 2;
     float* time = w.fft.timeBuffer();
     const float* window = w.window;
@@ -219,7 +223,7 @@ void PitchShifter::windowFrame() {
 }
 
 float PitchShifter::analyse() {
-    PitchShifterWork& w = *work_;
+    PitchShifterWork& w = *frame_;
     shifter::splitBins(w.fft.spectrumBuffer(), bins_, input_.re.data(), input_.im.data(), w.energy.data());
     float loudest = 0.0f;
     for (int b = 0; b < bins_; ++b) loudest = std::max(loudest, w.energy[static_cast<std::size_t>(b)]);
@@ -230,7 +234,7 @@ float PitchShifter::analyse() {
 // (exact for a steady partial) or, without a usable previous frame, by a parabola
 // through the log magnitudes.
 void PitchShifter::findPeaks(float loudest) {
-    PitchShifterWork& w = *work_;
+    PitchShifterWork& w = *frame_;
     const float size = static_cast<float>(w.fft.size());
     const float hop = static_cast<float>(hopSize_);
     const float threshold = loudest * kPeakThreshold;
@@ -289,7 +293,7 @@ void PitchShifter::findPeaks(float loudest) {
 // Each output bin takes its phase from the nearest shifted peak (the lower on a tie).
 // Without peaks, every bin keeps its own input phase through one neutral entry.
 void PitchShifter::assignOwners() {
-    PitchShifterWork& w = *work_;
+    PitchShifterWork& w = *frame_;
     if (peakCount_ == 0) {
         std::fill(w.ownerOfBin.begin(), w.ownerOfBin.end(), 0);
         return;
@@ -300,7 +304,7 @@ void PitchShifter::assignOwners() {
 // Phase of each shifted peak: the previous output frame at that bin, advanced by the
 // partial's new frequency over one hop. A partial that is new starts from the input phase.
 void PitchShifter::lockPeakPhases() {
-    PitchShifterWork& w = *work_;
+    PitchShifterWork& w = *frame_;
     float* peakPhaseRe = w.peakPhaseRe.data();
     float* peakPhaseIm = w.peakPhaseIm.data();
     float* peakReferenceRe = w.peakReferenceRe.data();
@@ -328,7 +332,7 @@ void PitchShifter::lockPeakPhases() {
 }
 
 void PitchShifter::overlapAdd() {
-    PitchShifterWork& w = *work_;
+    PitchShifterWork& w = *frame_;
     const int n = frameSize_, size = w.fft.size(), half = n / 2;
     const float scale = 1.0f / (static_cast<float>(size) * windowGain_);
     const float* time = w.fft.timeBuffer();

@@ -53,7 +53,9 @@ private:
     void overlapAdd();
 
     std::unique_ptr<PitchShifterWork> ownWork_;
-    PitchShifterWork* work_ = nullptr;
+    PitchShifterWork* work_ = nullptr;  // own or shared with the caller's other shifters
+    std::shared_ptr<PitchShifterWorkPool> pool_;
+    PitchShifterWork* frame_ = nullptr;  // the workspace of the frame being computed
     float factor_ = 2.0f;
     int frameSize_ = 0, hopSize_ = 0, bins_ = 0;
     float windowGain_ = 1.0f;

@@ -75,4 +75,38 @@ void PitchShifterWork::prepare(int frameSize, int hopSize, int fftSize) {
     map.prepare(bins, static_cast<int>(maxPeaks + 2));
 }
 
+PitchShifterWorkPool::PitchShifterWorkPool(int frameSize, int hopSize, int fftSize)
+    : frameSize_(frameSize), hopSize_(hopSize), fftSize_(fftSize) {
+    for (PitchShifterWork& slot : slots_) slot.prepare(frameSize, hopSize, fftSize);
+}
+
+bool PitchShifterWorkPool::fits(int frameSize, int hopSize, int fftSize) const {
+    return frameSize == frameSize_ && hopSize == hopSize_ && fftSize == fftSize_;
+}
+
+std::shared_ptr<PitchShifterWorkPool> PitchShifterWorkPool::forFrame(int frameSize, int hopSize, int fftSize) {
+    static std::mutex mutex;
+    static std::vector<std::weak_ptr<PitchShifterWorkPool>> inUse;
+    std::lock_guard<std::mutex> lock(mutex);
+    std::erase_if(inUse, [](const auto& entry) { return entry.expired(); });
+    for (const auto& entry : inUse) {
+        auto pool = entry.lock();
+        if (pool && pool->fits(frameSize, hopSize, fftSize)) return pool;
+    }
+    auto pool = std::make_shared<PitchShifterWorkPool>(frameSize, hopSize, fftSize);
+    inUse.push_back(pool);
+    return pool;
+}
+
+PitchShifterWork* PitchShifterWorkPool::claim() {
+    for (int s = 0; s < kSlots; ++s)
+        if (!busy_[s].exchange(true, std::memory_order_acquire)) return &slots_[s];
+    return nullptr;
+}
+
+void PitchShifterWorkPool::release(PitchShifterWork* work) {
+    for (int s = 0; s < kSlots; ++s)
+        if (work == &slots_[s]) busy_[s].store(false, std::memory_order_release);
+}
+
 }  // namespace halcyra

@@ -6,6 +6,7 @@
 // with the same frame, so instances running in turn find them in the cache.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,30 @@ struct PitchShifterWork {
 
 private:
     std::shared_ptr<const Tables> tables_;
+};
+
+// A few workspaces for one frame shape, shared by every shifter in the process that
+// computes such frames: a chain of instances on one thread then keeps one of them warm
+// in the cache instead of streaming its own. A shifter claims one for a frame with an
+// atomic exchange (it never waits) and uses its own when shifters on other threads
+// hold them all.
+class PitchShifterWorkPool {
+public:
+    static constexpr int kSlots = 2;
+
+    // The pool for this frame, made when no shifter holds one. Allocates; thread-safe.
+    static std::shared_ptr<PitchShifterWorkPool> forFrame(int frameSize, int hopSize, int fftSize);
+
+    PitchShifterWorkPool(int frameSize, int hopSize, int fftSize);
+    bool fits(int frameSize, int hopSize, int fftSize) const;
+
+    PitchShifterWork* claim();  // null when every slot is taken
+    void release(PitchShifterWork* work);
+
+private:
+    int frameSize_, hopSize_, fftSize_;
+    PitchShifterWork slots_[kSlots];
+    std::atomic<bool> busy_[kSlots] = {};
 };
 
 }  // namespace halcyra
