@@ -28,21 +28,28 @@ std::shared_ptr<const PitchShifterWork::Tables> makeTables(int frameSize, int ho
     return tables;
 }
 
-// The tables of every frame in use in the process; an entry goes when its last
-// workspace does.
+// One object per frame shape in the process, made by make() when nobody holds one of
+// that shape; an entry goes when its last holder does. The caller holds the lock.
+template <class T, class Fits, class Make>
+std::shared_ptr<T> sharedWhileHeld(std::vector<std::weak_ptr<T>>& inUse, Fits fits, Make make) {
+    std::erase_if(inUse, [](const auto& entry) { return entry.expired(); });
+    for (const auto& entry : inUse)
+        if (auto held = entry.lock(); held && fits(*held)) return held;
+    std::shared_ptr<T> made = make();
+    inUse.push_back(made);
+    return made;
+}
+
 std::shared_ptr<const PitchShifterWork::Tables> sharedTables(int frameSize, int hopSize, int fftSize) {
     static std::mutex mutex;
     static std::vector<std::weak_ptr<const PitchShifterWork::Tables>> inUse;
     std::lock_guard<std::mutex> lock(mutex);
-    std::erase_if(inUse, [](const auto& entry) { return entry.expired(); });
-    for (const auto& entry : inUse) {
-        auto tables = entry.lock();
-        if (tables && tables->frameSize == frameSize && tables->hopSize == hopSize && tables->fftSize == fftSize)
-            return tables;
-    }
-    auto tables = makeTables(frameSize, hopSize, fftSize);
-    inUse.push_back(tables);
-    return tables;
+    return sharedWhileHeld(
+        inUse,
+        [&](const PitchShifterWork::Tables& t) {
+            return t.frameSize == frameSize && t.hopSize == hopSize && t.fftSize == fftSize;
+        },
+        [&] { return makeTables(frameSize, hopSize, fftSize); });
 }
 
 }  // namespace
@@ -53,9 +60,8 @@ void PitchShifterWork::prepare(int frameSize, int hopSize, int fftSize) {
     tables_ = sharedTables(frameSize, hopSize, fft.size());
     window = tables_->window.data();
     expectedAdvance = tables_->expectedAdvance.data();
-    const auto b = static_cast<std::size_t>(fft.bins());
     const int bins = fft.bins();
-
+    const auto b = static_cast<std::size_t>(bins);
     energy.assign(b + 1, 0.0f);
 
     // A peak is a strict local maximum, so at most every other bin is one.
@@ -88,14 +94,9 @@ std::shared_ptr<PitchShifterWorkPool> PitchShifterWorkPool::forFrame(int frameSi
     static std::mutex mutex;
     static std::vector<std::weak_ptr<PitchShifterWorkPool>> inUse;
     std::lock_guard<std::mutex> lock(mutex);
-    std::erase_if(inUse, [](const auto& entry) { return entry.expired(); });
-    for (const auto& entry : inUse) {
-        auto pool = entry.lock();
-        if (pool && pool->fits(frameSize, hopSize, fftSize)) return pool;
-    }
-    auto pool = std::make_shared<PitchShifterWorkPool>(frameSize, hopSize, fftSize);
-    inUse.push_back(pool);
-    return pool;
+    return sharedWhileHeld(
+        inUse, [&](const PitchShifterWorkPool& pool) { return pool.fits(frameSize, hopSize, fftSize); },
+        [&] { return std::make_shared<PitchShifterWorkPool>(frameSize, hopSize, fftSize); });
 }
 
 PitchShifterWork* PitchShifterWorkPool::claim() {
