@@ -5,6 +5,7 @@
 
 #include "CanvasProbe.h"
 #include "graphics/IGraphics.h"
+#include "graphics/PixelImage.h"
 #include "graphics/controls/ITextControl.h"
 #include "graphics/offscreen/OffscreenRenderer.h"
 
@@ -110,6 +111,34 @@ TEST_P(DrawingAtScale, ClipLimitsOneControlAndDoesNotLeakIntoTheNext) {
     EXPECT_TRUE(ColorNear(At(50, 50), kWindow));
     EXPECT_TRUE(ColorNear(At(250, 150), kWindow));
     EXPECT_TRUE(ColorNear(At(350, 350), kBlue));  // drawn although the previous control clipped
+}
+
+TEST_P(DrawingAtScale, ImagesShowUprightInsideTheClipAndTheClipOutlivesThem) {
+    // Texels: red, blue, premultiplied half white over white, window colour, clear.
+    PixelImage image;
+    image.Resize(3, 2);
+    const std::uint8_t rgba[] = {220, 30, 40, 255, 20, 40, 230, 255, 128, 128, 128, 128,
+                                 255, 255, 255, 255, 14, 16, 22, 255, 0, 0, 0, 0};
+    std::copy(std::begin(rgba), std::end(rgba), image.Pixels());
+    ui.AttachControl(new LambdaControl(IRECT(100, 100, 300, 300), [&image](Canvas& g, const IRECT& r) {
+        g.PathClipRegion(IRECT(100, 100, 250, 400));
+        g.DrawImage(image, r);
+        g.FillRect(kBlue, IRECT(0, 320, 760, 340));
+        const Canvas::ImagePart half{{2, 0, 3, 1}, IRECT(200, 350, 240, 390)};
+        g.DrawImageParts(image, {&half, 1});
+    }));
+    ui.AttachControl(new LambdaControl(IRECT(400, 400, 500, 500), [](Canvas& g, const IRECT& r) {
+        g.FillRect(kRed, r);
+    }));
+    Render();
+    EXPECT_TRUE(ColorNear(At(110, 110), kRed));
+    EXPECT_TRUE(ColorNear(At(110, 290), kWhite));
+    EXPECT_TRUE(ColorNear(At(200, 110), kBlue));
+    EXPECT_TRUE(ColorNear(At(260, 150), kWindow));    // outside the clip
+    EXPECT_TRUE(ColorNear(At(200, 330), kBlue));
+    EXPECT_TRUE(ColorNear(At(300, 330), kWindow));    // vector drawing after the image keeps the clip
+    EXPECT_TRUE(ColorNear(At(220, 370), {255, 14 / 2 + 128, 16 / 2 + 128, 22 / 2 + 128}, 3));
+    EXPECT_TRUE(ColorNear(At(450, 450), kRed));       // and the next control is not clipped
 }
 
 TEST_P(DrawingAtScale, TrianglesLinesAndCubicPathsFill) {
