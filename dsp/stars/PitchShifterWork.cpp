@@ -100,14 +100,10 @@ std::shared_ptr<PitchShifterWorkPool> PitchShifterWorkPool::forFrame(int frameSi
 }
 
 PitchShifterWork* PitchShifterWorkPool::claim() {
-    for (int s = 0; s < kSlots; ++s)
-        if (!busy_[s].exchange(true, std::memory_order_acquire)) return &slots_[s];
-    return nullptr;
+    const int slot = claims_.claim();
+    return slot >= 0 ? &slots_[slot] : nullptr;
 }
 
-void PitchShifterWorkPool::release(PitchShifterWork* work) {
-    for (int s = 0; s < kSlots; ++s)
-        if (work == &slots_[s]) busy_[s].store(false, std::memory_order_release);
-}
+void PitchShifterWorkPool::release(PitchShifterWork* work) { claims_.release(static_cast<int>(work - slots_)); }
 
 }  // namespace halcyra

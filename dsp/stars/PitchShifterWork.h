@@ -6,10 +6,10 @@
 // with the same frame, so instances running in turn find them in the cache.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
+#include "dsp/reverb/SlotClaims.h"
 #include "dsp/stars/MonotoneBinMap.h"
 #include "dsp/stars/RealFft.h"
 
@@ -66,7 +66,7 @@ public:
 private:
     int frameSize_, hopSize_, fftSize_;
     PitchShifterWork slots_[kSlots];
-    std::atomic<bool> busy_[kSlots] = {};
+    SlotClaims<kSlots> claims_;
 };
 
 }  // namespace halcyra
